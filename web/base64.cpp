@@ -1,0 +1,1 @@
+// placeholder: filled in with its feature
