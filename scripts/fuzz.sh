@@ -6,13 +6,13 @@ cd "$(dirname "$0")/.."
 
 total=${1:-60}
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)"
+fuzzers=(fuzz_text)
+cmake --build --preset fuzz -j "$(nproc)" --target "${fuzzers[@]}"
 
-fuzzers=(build/fuzz/fuzz/fuzz_*)
 per=$(( total / ${#fuzzers[@]} ))
 (( per > 0 )) || per=1
-for f in "${fuzzers[@]}"; do
-  name=$(basename "$f")
+for name in "${fuzzers[@]}"; do
+  f="build/fuzz/fuzz/$name"
   corpus="build/fuzz/corpus/$name"
   mkdir -p "$corpus"
   echo "fuzz: $name for ${per}s"
