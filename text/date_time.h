@@ -23,12 +23,16 @@ enum DateTimeUnit : int {
 DateTime MakeDateTime(int year, int month = 1, int day = 1, int hour = 0,
                       int minute = 0, int second = 0);
 
-// GBK text such as "2019年5月22日8时3分5秒", rounded to the nearest second; the
-// time part drops trailing zero fields ("2019年5月22日14时", "2019年5月22日").
+// GBK text such as "2019年5月22日8时3分5秒", rounded to the nearest second
+// (halves forward in time); the time part drops trailing zero fields
+// ("2019年5月22日14时", "2019年5月22日"). A value before 1 January 100 or after
+// 31 December 9999 shows that day's midnight; NaN shows 1899年12月30日.
 Text DateTimeText(DateTime value);
 
 // The value moved by `amount` units; years, quarters and months rebuild the
-// fields with clamping (31 January + 1 month is the end of February).
+// fields with clamping (31 January + 1 month is the end of February) and drop
+// fractions of a second. Shorter units move the instant in time order, also
+// across and below day 0. An amount of 0 returns `value` unchanged.
 DateTime AddToDateTime(DateTime value, int unit, int amount);
 
 }  // namespace velmora

@@ -17,8 +17,10 @@ Text TextBetween(std::string_view text, std::string_view leftMarker,
                  bool ignoreCase = false);
 
 // The text strictly between the last `rightMarker` (lying wholly before
-// length - skipFromEnd; skipFromEnd <= 0 searches the whole text) and the
-// nearest `leftMarker` before it; empty when either is missing.
+// position length - skipFromEnd; skipFromEnd <= 0 searches the whole text)
+// and the nearest `leftMarker` before it; empty when either is missing or
+// the skip leaves no text. No "#引号" replacement; `ignoreCase` applies to
+// both markers.
 // TextBetweenLast("stock:5,sku=1;stock:7,sku=1;", ",sku=1;", "stock:") == "7".
 Text TextBetweenLast(std::string_view text, std::string_view rightMarker,
                      std::string_view leftMarker, int skipFromEnd = 0,

@@ -39,15 +39,20 @@ Text Middle(std::string_view text, int start, int n);
 // ---- Searching -------------------------------------------------------------
 
 // 1-based position of the first occurrence of `sought` at or after `start`
-// (start < 1 counts as 1), or -1. An empty `sought` gives 1 when at least one
-// byte is searched, else -1. `ignoreCase` folds ASCII A-Z/a-z byte by byte.
-// A match never starts on the second byte of a double-byte character.
+// (start < 1 counts as 1), or -1. An empty `sought` gives 1 (whatever the
+// start) when at least one byte is searched, else -1. `ignoreCase` folds ASCII
+// A-Z/a-z byte by byte. A match never starts on the second byte of a
+// double-byte character; the character walk begins at `start`, so a start on
+// a second byte shifts it. Linear in the text length, no allocation for
+// sought texts up to 64 bytes.
 // Find("abcb", "b") == 2; Find("abcb", "b", 3) == 4; Find("abcb", "b", 5) == -1.
 int Find(std::string_view text, std::string_view sought, int start = 1,
          bool ignoreCase = false);
 
 // Position of the last occurrence lying wholly inside the first (start - 1)
-// bytes (the whole text when start is omitted, i.e. kWholeText), or -1.
+// bytes (the whole text when start is kWholeText, the default), or -1. Any
+// other start <= 1 leaves no region and gives -1. Overlapping occurrences
+// count: FindBackward("aaaa", "aa") == 3.
 // FindBackward("abcb", "b") == 4; FindBackward("abcb", "b", 4) == 2.
 inline constexpr int kWholeText = -1;
 int FindBackward(std::string_view text, std::string_view sought,
@@ -57,8 +62,9 @@ int FindBackward(std::string_view text, std::string_view sought,
 
 // Replaces non-overlapping occurrences of `oldText` from 1-based `start` on,
 // at most `count` of them (count < 0 means all). Inserted text is never
-// searched again. Returns `text` unchanged when it or `oldText` is empty,
-// count is 0 or start lies outside the text.
+// searched again. `caseSensitive` false folds ASCII letters as Find does.
+// Returns `text` unchanged when it or `oldText` is empty, count is 0 or start
+// lies beyond the text.
 Text Replace(std::string_view text, std::string_view oldText,
              std::string_view newText = {}, int start = 1, int count = -1,
              bool caseSensitive = true);
@@ -99,11 +105,14 @@ Text NormalizeFullWidth(std::string_view text);
 std::int32_t TextToInteger(std::string_view text);
 
 // The leading decimal number (exponent letters e, E, d, D) after the same
-// normalisation; 0 when there is none. "1e3" -> 1000, "12abc" -> 12.
+// normalisation; 0 when there is none. "1e3" -> 1000, "12abc" -> 12,
+// "1d2" -> 100. Ignores the process locale; a value too large for a double
+// gives +-infinity, one too small 0.
 double TextToNumber(std::string_view text);
 
 // "%.13g" with an exponent of at least three digits on every platform:
-// 3 -> "3", -40 -> "-40", 1e13 -> "1e+013", 0.00001 -> "1e-005".
+// 3 -> "3", -40 -> "-40", 1e13 -> "1e+013", 0.00001 -> "1e-005". Ignores
+// the process locale. -0 gives "0"; infinities "inf"/"-inf", NaN "nan".
 Text NumberText(double value);
 
 // A double truncated toward zero into an integer, saturating at the 32-bit
