@@ -1,0 +1,164 @@
+#include "platform/list_view_model.h"
+
+#include <QMetaObject>
+
+#include <climits>
+#include <utility>
+
+#include "platform/qt_text.h"
+
+namespace velmora::platform {
+
+ListViewModel::ListViewModel(int columnCount)
+    : columnCount_(columnCount < 1 ? 1 : columnCount) {}
+
+int ListViewModel::AppendRow() {
+  std::lock_guard lock(mutex_);
+  if (rows_.size() >= static_cast<std::size_t>(INT_MAX)) return -1;
+  try {
+    rows_.emplace_back(static_cast<std::size_t>(columnCount_));
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+  // Posting under the mutex keeps the mirror's operations in store order,
+  // whichever threads make them; postEvent never blocks on the GUI thread.
+  if (view_ != nullptr) {
+    ListViewTableModel* view = view_;
+    QMetaObject::invokeMethod(view, [view] { view->ApplyAppend(); },
+                              Qt::QueuedConnection);
+  }
+  return static_cast<int>(rows_.size()) - 1;
+}
+
+bool ListViewModel::SetCell(int row, int column, Text text) {
+  if (column < 0 || column >= columnCount_ || row < 0) return false;
+  // Converting before taking the mutex keeps the locked stretch short.
+  QString shown = ToQString(text);
+  std::lock_guard lock(mutex_);
+  if (static_cast<std::size_t>(row) >= rows_.size()) return false;
+  rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] =
+      std::move(text);
+  if (view_ != nullptr) {
+    ListViewTableModel* view = view_;
+    QMetaObject::invokeMethod(
+        view, [view, row, column, shown = std::move(shown)] {
+          view->ApplySet(row, column, shown);
+        },
+        Qt::QueuedConnection);
+  }
+  return true;
+}
+
+Text ListViewModel::Cell(int row, int column) const {
+  if (column < 0 || column >= columnCount_ || row < 0) return {};
+  std::lock_guard lock(mutex_);
+  if (static_cast<std::size_t>(row) >= rows_.size()) return {};
+  return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+int ListViewModel::RowCount() const {
+  std::lock_guard lock(mutex_);
+  return static_cast<int>(rows_.size());
+}
+
+void ListViewModel::DeleteAllRows() {
+  std::lock_guard lock(mutex_);
+  rows_.clear();
+  if (view_ != nullptr) {
+    ListViewTableModel* view = view_;
+    QMetaObject::invokeMethod(view, [view] { view->ApplyClear(); },
+                              Qt::QueuedConnection);
+  }
+}
+
+void ListViewModel::AttachView(ListViewTableModel* view) {
+  std::lock_guard lock(mutex_);
+  view_ = view;
+  view->rows_.clear();
+  view->rows_.reserve(rows_.size());
+  for (const std::vector<Text>& row : rows_) {
+    std::vector<QString> shown;
+    shown.reserve(row.size());
+    for (const Text& cell : row) shown.push_back(ToQString(cell));
+    view->rows_.push_back(std::move(shown));
+  }
+}
+
+void ListViewModel::DetachView() {
+  // Operations already posted are dropped with the view object itself.
+  std::lock_guard lock(mutex_);
+  view_ = nullptr;
+}
+
+ListViewTableModel::ListViewTableModel(ListViewModel& store, QStringList headers,
+                                       QObject* parent)
+    : QAbstractTableModel(parent), store_(store), headers_(std::move(headers)) {
+  store_.AttachView(this);
+}
+
+ListViewTableModel::~ListViewTableModel() { store_.DetachView(); }
+
+int ListViewTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int ListViewTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : store_.ColumnCount();
+}
+
+QVariant ListViewTableModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= static_cast<int>(rows_.size()) ||
+      index.column() >= store_.ColumnCount()) {
+    return {};
+  }
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+      return rows_[static_cast<std::size_t>(index.row())]
+                  [static_cast<std::size_t>(index.column())];
+    case Qt::TextAlignmentRole:
+      return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    default:
+      return {};
+  }
+}
+
+QVariant ListViewTableModel::headerData(int section, Qt::Orientation orientation,
+                                        int role) const {
+  if (orientation != Qt::Horizontal) return {};
+  if (role == Qt::DisplayRole && section >= 0 && section < headers_.size()) {
+    return headers_[section];
+  }
+  if (role == Qt::TextAlignmentRole) {
+    return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+  }
+  return {};
+}
+
+Qt::ItemFlags ListViewTableModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+void ListViewTableModel::ApplyAppend() {
+  const int row = static_cast<int>(rows_.size());
+  beginInsertRows({}, row, row);
+  rows_.emplace_back(static_cast<std::size_t>(store_.ColumnCount()));
+  endInsertRows();
+}
+
+void ListViewTableModel::ApplySet(int row, int column, const QString& text) {
+  if (row < 0 || row >= static_cast<int>(rows_.size())) return;
+  rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
+  const QModelIndex cell = index(row, column);
+  emit dataChanged(cell, cell, {Qt::DisplayRole});
+}
+
+void ListViewTableModel::ApplyClear() {
+  if (rows_.empty()) return;
+  beginResetModel();
+  rows_.clear();
+  endResetModel();
+}
+
+}  // namespace velmora::platform
