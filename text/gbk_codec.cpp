@@ -1,1 +1,56 @@
-// placeholder: filled in with its feature
+#include "text/gbk_codec.h"
+
+#include <unicode/ustring.h>
+
+#include <algorithm>
+
+#include "text/gbk_decoder.h"
+#include "text/icu_converter.h"
+
+namespace velmora {
+
+std::string Utf8FromGbk(std::string_view gbk) {
+  std::string utf8(gbk_detail::Utf8Capacity(gbk.size()), '\0');
+  utf8.resize(gbk_detail::DecodeToUtf8(gbk, utf8.data(), nullptr));
+  return utf8;
+}
+
+std::u16string Utf16FromGbk(std::string_view gbk) {
+  return gbk_detail::DecodeToUtf16(gbk);
+}
+
+Text GbkFromUtf16(std::u16string_view utf16) {
+  if (utf16.empty()) return {};
+  IcuConverter converter = OpenIcuConverter(kCodePage936);
+  if (!converter) return {};
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_setSubstChars(converter.get(), "?", 1, &status);
+  // Code page 936 takes at most two bytes per UTF-16 unit.
+  Text gbk(2 * utf16.size() + 1, '\0');
+  status = U_ZERO_ERROR;
+  const int32_t written = ucnv_fromUChars(
+      converter.get(), gbk.data(), static_cast<int32_t>(gbk.size()),
+      utf16.data(), static_cast<int32_t>(utf16.size()), &status);
+  if (U_FAILURE(status)) return {};
+  gbk.resize(static_cast<std::size_t>(written));
+  return gbk;
+}
+
+Text GbkFromUtf8(std::string_view utf8) {
+  // Plain ASCII is the same in both; most texts the window hands over are.
+  if (std::all_of(utf8.begin(), utf8.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return Text(utf8);
+  }
+  std::u16string utf16(utf8.size(), u'\0');
+  int32_t length = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strFromUTF8WithSub(utf16.data(),
+                       static_cast<int32_t>(utf16.size()), &length, utf8.data(),
+                       static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr, &status);
+  if (U_FAILURE(status)) return {};
+  utf16.resize(static_cast<std::size_t>(length));
+  return GbkFromUtf16(utf16);
+}
+
+}  // namespace velmora

@@ -1,5 +1,10 @@
-// Conversions between GBK (code page 936) text and Unicode, on ICU. Each call
-// opens its own converter, so any thread may call them at any time.
+// Conversions between GBK (code page 936) text and Unicode. Decoding uses a
+// table built once from ICU and never changed; encoding opens its own ICU
+// converter per call. Any thread may call them at any time.
+//
+// Decoding reads characters the way every part of the program does: a byte
+// 0x81-0xFF and the byte after it (anything but NUL) are one character; 0x80
+// alone is the euro sign, as in code page 936.
 #pragma once
 
 #include <string>
@@ -9,11 +14,13 @@
 
 namespace velmora {
 
-// GBK to UTF-8 / UTF-16. A byte sequence that is not valid GBK becomes U+FFFD.
+// GBK to UTF-8 / UTF-16. A two-byte character without a mapping, or a lead
+// byte with no second byte, becomes U+FFFD. Never fails.
 std::string Utf8FromGbk(std::string_view gbk);
 std::u16string Utf16FromGbk(std::string_view gbk);
 
-// UTF-8 / UTF-16 to GBK. A character GBK cannot hold becomes "?".
+// UTF-8 / UTF-16 to GBK. A character GBK cannot hold, an unpaired surrogate or
+// a malformed UTF-8 sequence becomes "?". Empty only for empty input.
 Text GbkFromUtf8(std::string_view utf8);
 Text GbkFromUtf16(std::u16string_view utf16);
 

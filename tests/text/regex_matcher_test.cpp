@@ -1,1 +1,312 @@
-// placeholder: filled in with its feature
+#include "text/regex_matcher.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "text/gbk_codec.h"
+
+namespace velmora {
+namespace {
+
+using namespace std::string_view_literals;
+
+// The system's three patterns, byte for byte.
+constexpr std::string_view kSkuPattern = R"re(names":"(.*?)"[\s\S]*?skuId":"(.*?)"})re";
+constexpr std::string_view kStockPattern = R"re(stock":(.*?),"skuId":"(.*?)"})re";
+constexpr std::string_view kCharsetPattern = R"re(<meta.+?charset=[^\w]?([-\w]+))re";
+
+// Shows bytes outside printable ASCII as \xNN so a failing row stays readable.
+std::string Show(std::string_view s) {
+  std::string out = "'";
+  for (unsigned char c : s) {
+    if (c >= 0x20 && c < 0x7F) {
+      out.push_back(static_cast<char>(c));
+    } else {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      out += "\\x";
+      out.push_back(kHex[c >> 4]);
+      out.push_back(kHex[c & 15]);
+    }
+  }
+  return out + "'";
+}
+
+// Every match as its whole text followed by its groups.
+using Matches = std::vector<std::vector<std::string>>;
+
+std::string Show(const Matches& matches) {
+  std::string out = "[";
+  for (const auto& match : matches) {
+    out += "(";
+    for (const std::string& text : match) out += Show(text) + " ";
+    out += ")";
+  }
+  return out + "]";
+}
+
+Matches Collect(const RegexMatcher& matcher) {
+  Matches matches;
+  const int groups = matcher.SubmatchCount();
+  for (int m = 1; m <= matcher.MatchCount(); ++m) {
+    std::vector<std::string> match = {matcher.MatchText(m)};
+    for (int g = 1; g <= groups; ++g) match.push_back(matcher.SubmatchText(m, g));
+    matches.push_back(match);
+  }
+  return matches;
+}
+
+// Test texts are written in UTF-8 here and handed over as GBK.
+Text G(std::string_view utf8) { return GbkFromUtf8(utf8); }
+
+struct Options {
+  bool caseSensitive = false;
+  bool multiline = true;
+  bool global = true;
+};
+
+TEST(RegexMatcherDialect, EachConstructMeansWhatPagesExpect) {
+  struct Row {
+    const char* what;
+    std::string_view pattern;  // UTF-8, converted to GBK
+    std::string_view subject;  // UTF-8, converted to GBK
+    Matches want;              // UTF-8, converted to GBK
+    Options options = {};
+  };
+  const Row rows[] = {
+      {"dot is any character but a line feed", "a.c", "abc a\nc a中c a\rc",
+       {{"abc"}, {"a中c"}, {"a\rc"}}},
+      {"[\\s\\S] crosses line breaks", R"(a[\s\S]c)", "a\nc a\r\nc", {{"a\nc"}}},
+      {"\\w is ASCII only", R"(\w+)", "ab_9中文ｘé x", {{"ab_9"}, {"x"}}},
+      {"[^\\w] takes one non-word character", R"(=[^\w]?(\w+))", "=中abc = utf =x",
+       {{"=中abc", "abc"}, {"= utf", "utf"}, {"=x", "x"}}},
+      {"[-\\w] takes hyphens too", R"(charset=([-\w]+))", "charset=utf-8;",
+       {{"charset=utf-8", "utf-8"}}},
+      {"+? is lazy", "<(.+?)>", "<a><b>", {{"<a>", "a"}, {"<b>", "b"}}},
+      {"+ is greedy", "<(.+)>", "<a><b>", {{"<a><b>", "a><b"}}},
+      {"*? is lazy", "a(.*?)c", "abcbc ac", {{"abc", "b"}, {"ac", ""}}},
+      {"? is optional", "colou?r", "color colour", {{"color"}, {"colour"}}},
+      {"groups count opening brackets", "((a)(中))", "a中", {{"a中", "a中", "a", "中"}}},
+      {"a group outside the match is empty", "(a)|(b)", "b", {{"b", "", "b"}}},
+      {"a lone closing brace is itself", R"("})", R"({"x":"1"})", {{R"("})"}}},
+      {"letters ignore case by default", "skuId", "SKUID skuid skuId",
+       {{"SKUID"}, {"skuid"}, {"skuId"}}},
+      {"case kept when asked", "skuId", "SKUID skuid skuId", {{"skuId"}}, {.caseSensitive = true}},
+      {"global: non-overlapping, left to right", "aa", "aaaaa", {{"aa"}, {"aa"}}},
+      {"not global: the first match only", "a.", "a1 a2", {{"a1"}}, {.global = false}},
+      {"an empty match moves on by one character", "x*", "a中", {{""}, {""}, {""}}},
+      {"an empty match may follow a match", "a*", "baa", {{""}, {"aa"}, {""}}},
+      {"a Chinese character is one character", "a.b", "a中b", {{"a中b"}}},
+      {"multiline: ^ and $ at line breaks", "^b$", "a\nb\nc", {{"b"}}},
+      {"not multiline: ^ and $ at the ends", "^b$", "a\nb\nc", {}, {.multiline = false}},
+      {"no match", "zzz", "abc", {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Matches want;
+    for (const auto& match : row.want) {
+      std::vector<std::string> texts;
+      for (const std::string& text : match) texts.push_back(G(text));
+      want.push_back(texts);
+    }
+    RegexMatcher matcher;
+    EXPECT_TRUE(matcher.Search(G(row.pattern), G(row.subject), row.options.caseSensitive,
+                               row.options.multiline, row.options.global));
+    EXPECT_EQ(Show(Collect(matcher)), Show(want));
+  }
+}
+
+// A two-byte character whose second byte is 'A' is no letter "a".
+TEST(RegexMatcherDialect, SecondBytesAreNotLetters) {
+  RegexMatcher matcher;
+  EXPECT_TRUE(matcher.Search("a", "\x81\x41"));
+  EXPECT_EQ(matcher.MatchCount(), 0);
+  EXPECT_TRUE(matcher.Search("\x81\x41", "x\x81\x41"));
+  EXPECT_EQ(matcher.MatchCount(), 1);
+}
+
+TEST(RegexMatcherPatterns, SkuPatternListsNamesAndIdentifiers) {
+  const Text page = G(
+      R"(<script>var data = {"list":[{"names":"红色 XL","pvs":"1627207:28341"},)" "\n"
+      R"({"skuId":"4001"},{"names":"蓝色;特大号","skuId":"4002"},)" "\r\n"
+      R"({"names":"黑色",)" "\n\n"
+      R"("SKUID":"4003"}]};</script>)");
+  RegexMatcher matcher;
+  ASSERT_TRUE(matcher.Search(kSkuPattern, page));
+  ASSERT_EQ(matcher.MatchCount(), 3);
+  const std::string_view want[][2] = {
+      {"红色 XL", "4001"}, {"蓝色;特大号", "4002"}, {"黑色", "4003"}};
+  for (int m = 1; m <= 3; ++m) {
+    SCOPED_TRACE(m);
+    EXPECT_EQ(Show(matcher.SubmatchText(m, 1)), Show(G(want[m - 1][0])));
+    EXPECT_EQ(Show(matcher.SubmatchText(m, 2)), Show(G(want[m - 1][1])));
+  }
+  EXPECT_EQ(matcher.SubmatchCount(), 2);
+  // Out of range: match n + 1, group 3, and the zero and negative indexes.
+  EXPECT_EQ(matcher.SubmatchText(4, 1), "");
+  EXPECT_EQ(matcher.SubmatchText(1, 3), "");
+  EXPECT_EQ(matcher.SubmatchText(0, 1), "");
+  EXPECT_EQ(matcher.SubmatchText(1, 0), "");
+  EXPECT_EQ(matcher.SubmatchText(-1, -1), "");
+  EXPECT_EQ(matcher.MatchText(4), "");
+}
+
+TEST(RegexMatcherPatterns, StockPatternReadsFiguresAndIdentifiers) {
+  const Text section =
+      R"(":{"price":"9.90","stock":12,"skuId":"4001"},";1:2;":{"stock":0,"skuId":"4002"}})";
+  RegexMatcher matcher;
+  ASSERT_TRUE(matcher.Search(kStockPattern, section));
+  EXPECT_EQ(Show(Collect(matcher)),
+            Show(Matches{{R"(stock":12,"skuId":"4001"})", "12", "4001"},
+                         {R"(stock":0,"skuId":"4002"})", "0", "4002"}}));
+}
+
+TEST(RegexMatcherPatterns, CharsetPatternFindsTheDeclaredName) {
+  struct Row {
+    std::string_view head;
+    std::string_view want;
+  };
+  const Row rows[] = {
+      {R"(<meta http-equiv="Content-Type" content="text/html; charset=gbk">)", "gbk"},
+      {"<META CHARSET=UTF-8>", "UTF-8"},
+      {R"(<meta charset="utf-8">)", "utf-8"},
+      {"<meta content=text/html; charset= utf-8>", "utf-8"},
+      {"<html>\n<meta\ncharset=utf-8>", ""},  // "." stops at the line feed
+      {"<title>x</title>", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.head);
+    RegexMatcher matcher;
+    EXPECT_TRUE(matcher.Search(kCharsetPattern, row.head));
+    EXPECT_EQ(matcher.SubmatchText(1, 1), row.want);
+  }
+}
+
+// Captures return the subject's own bytes, also where those are not GBK.
+TEST(RegexMatcherBytes, CapturesReturnTheBytesAsTheyStood) {
+  struct Row {
+    const char* what;
+    std::string_view subject;
+    std::string_view want;
+  };
+  const Row rows[] = {
+      {"Chinese text", "<\xD6\xD0\xCE\xC4>", "\xD6\xD0\xCE\xC4"},
+      {"a pair without a mapping", "<a\xFF\x41z>", "a\xFF\x41z"},
+      {"a lead byte with an invalid second byte", "<\x81\x30\xD6\xD0>", "\x81\x30\xD6\xD0"},
+      {"a lead byte before a NUL", "<\x81\0z>"sv, "\x81\0z"sv},
+      {"0x80 is the euro sign on its own", "<\x80>", "\x80"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    RegexMatcher matcher;
+    ASSERT_TRUE(matcher.Search(R"(<([\s\S]*?)>)", row.subject));
+    EXPECT_EQ(Show(matcher.SubmatchText(1, 1)), Show(row.want));
+  }
+  RegexMatcher matcher;
+  ASSERT_TRUE(matcher.Search("=(.*)", "x=\xD6\xD0\x81"));
+  EXPECT_EQ(Show(matcher.SubmatchText(1, 1)), Show("\xD6\xD0\x81"));
+  // The euro byte is one character, not the lead byte of a pair.
+  ASSERT_TRUE(matcher.Search("(.)(.)", "\x80" "A"));
+  EXPECT_EQ(Show(matcher.SubmatchText(1, 2)), Show("A"));
+}
+
+// Offsets far into a long subject come back right: many Chinese names of
+// varying length between ASCII runs of varying length.
+TEST(RegexMatcherBytes, LongSubjectKeepsEveryCaptureInPlace) {
+  const std::string_view names[] = {"红", "蓝色", "特大号", "中文 名字 XL", "é€"};
+  Text page;
+  std::vector<Text> wantNames;
+  for (int i = 0; i < 3000; ++i) {
+    const Text name = G(names[i % 5]) + std::to_string(i);
+    wantNames.push_back(name);
+    page += R"({"names":")" + name + R"(","pvs":")" + std::string(static_cast<size_t>(i % 97), 'p') +
+            "\"},\n" + G(std::string(static_cast<size_t>(i % 13), 'x') + "价格") +
+            R"({"skuId":")" + std::to_string(100000 + i) + "\"}";
+  }
+  RegexMatcher matcher;
+  ASSERT_TRUE(matcher.Search(kSkuPattern, page));
+  ASSERT_EQ(matcher.MatchCount(), 3000);
+  for (int i = 0; i < 3000; ++i) {
+    ASSERT_EQ(Show(matcher.SubmatchText(i + 1, 1)), Show(wantNames[static_cast<size_t>(i)])) << i;
+    ASSERT_EQ(matcher.SubmatchText(i + 1, 2), std::to_string(100000 + i)) << i;
+  }
+}
+
+TEST(RegexMatcherState, BeforeAnySearchEverythingIsEmpty) {
+  RegexMatcher matcher;
+  EXPECT_EQ(matcher.MatchCount(), 0);
+  EXPECT_EQ(matcher.SubmatchCount(), 0);
+  EXPECT_EQ(matcher.SubmatchText(1, 1), "");
+  EXPECT_EQ(matcher.MatchText(1), "");
+}
+
+TEST(RegexMatcherState, SecondSearchReplacesTheFirst) {
+  RegexMatcher matcher;
+  ASSERT_TRUE(matcher.Search("(a)(b)", "ab ab ab"));
+  ASSERT_EQ(matcher.MatchCount(), 3);
+  ASSERT_TRUE(matcher.Search("(c)", "xcx"));
+  EXPECT_EQ(Show(Collect(matcher)), Show(Matches{{"c", "c"}}));
+  EXPECT_EQ(matcher.SubmatchText(2, 1), "");
+  // The same pattern again over another subject.
+  ASSERT_TRUE(matcher.Search("(c)", "cc"));
+  EXPECT_EQ(matcher.MatchCount(), 2);
+}
+
+TEST(RegexMatcherState, InvalidPatternFailsSilently) {
+  const std::string_view patterns[] = {"(", "a)", "[a", "a**", "(a)\\1", "(?=a)"};
+  for (std::string_view pattern : patterns) {
+    SCOPED_TRACE(pattern);
+    RegexMatcher matcher;
+    ASSERT_TRUE(matcher.Search("(a)", "a"));
+    EXPECT_FALSE(matcher.Search(pattern, "a(a)"));
+    EXPECT_EQ(matcher.MatchCount(), 0);
+    EXPECT_EQ(matcher.SubmatchCount(), 0);
+    EXPECT_EQ(matcher.SubmatchText(1, 1), "");
+    EXPECT_EQ(matcher.MatchText(1), "");
+  }
+}
+
+TEST(RegexMatcherState, QuotePlaceholderOnlyWhenAsked) {
+  const Text pattern = "a#\xD2\xFD\xBA\xC5(b)";  // a#引号(b)
+  const Text subject = "a\"b a#\xD2\xFD\xBA\xC5" "b";
+  RegexMatcher matcher;
+  ASSERT_TRUE(matcher.Search(pattern, subject));
+  EXPECT_EQ(Show(Collect(matcher)), Show(Matches{{"a#\xD2\xFD\xBA\xC5" "b", "b"}}));
+  ASSERT_TRUE(matcher.Search(pattern, subject, false, true, true, true));
+  EXPECT_EQ(Show(Collect(matcher)), Show(Matches{{"a\"b", "b"}}));
+}
+
+TEST(RegexMatcherThreads, MatchersOfDifferentThreadsRunTogether) {
+  Text page;
+  for (int i = 0; i < 200; ++i) {
+    page += G(R"({"names":"颜色)") + std::to_string(i) + "\",\n\"skuId\":\"" +
+            std::to_string(i) + "\"}";
+  }
+  std::vector<int> failures(4, 0);
+  std::vector<std::thread> threads;
+  for (int& failed : failures) {
+    threads.emplace_back([&page, &failed] {
+      for (int round = 0; round < 20; ++round) {
+        RegexMatcher matcher;
+        if (!matcher.Search(kSkuPattern, page) || matcher.MatchCount() != 200) {
+          ++failed;
+          continue;
+        }
+        for (int i = 0; i < 200; ++i) {
+          if (matcher.SubmatchText(i + 1, 1) != G("颜色") + std::to_string(i) ||
+              matcher.SubmatchText(i + 1, 2) != std::to_string(i)) {
+            ++failed;
+          }
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int failed : failures) EXPECT_EQ(failed, 0);
+}
+
+}  // namespace
+}  // namespace velmora
