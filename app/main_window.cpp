@@ -78,6 +78,15 @@ void SetUpListView(QTableView& view, QAbstractItemModel& model,
 
 }  // namespace
 
+void EndApplicationLoop() {
+  // Queued so that a Destroy made before the event loop runs (the update
+  // check at first activation) still ends it.
+  if (QCoreApplication* app = QCoreApplication::instance()) {
+    QMetaObject::invokeMethod(app, [] { QCoreApplication::exit(0); },
+                              Qt::QueuedConnection);
+  }
+}
+
 MainWindow::SharedWithCycles::SharedWithCycles(platform::CriticalSection& lock,
                                                std::string clockUrl,
                                                std::filesystem::path runDirectory)
@@ -270,12 +279,7 @@ void MainWindow::Destroy() {
   // nested close() is ignored.
   hide();
   OnWindowDestroyed();
-  // Queued so that a Destroy made before the event loop runs (the update
-  // check at first activation) still ends it.
-  if (QCoreApplication* app = QCoreApplication::instance()) {
-    QMetaObject::invokeMethod(app, [] { QCoreApplication::exit(0); },
-                              Qt::QueuedConnection);
-  }
+  if (dependencies_.endApplication) dependencies_.endApplication();
 }
 
 void MainWindow::StartCycle(const CycleRoutine& routine) {

@@ -32,6 +32,9 @@ class EditBoxBinding;
 class ListViewTableModel;
 }  // namespace platform
 
+// Asks the application's event loop to end with code 0 as soon as it runs.
+void EndApplicationLoop();
+
 // What the window takes from outside; tests pass fakes for the routines.
 struct WindowDependencies {
   platform::MessageBoxService& messageBox;
@@ -43,6 +46,9 @@ struct WindowDependencies {
   std::string clockUrl = kNetworkClockUrl;
   // Empty: the directory of the executable.
   std::filesystem::path runDirectory = {};
+  // Runs once the window is destroyed; by default ends the application's
+  // event loop with code 0, also when called before the loop started.
+  std::function<void()> endApplication = EndApplicationLoop;
 };
 
 class MainWindow : public QWidget {

@@ -34,6 +34,8 @@ class MessageBoxService {
   // Test seam: the next Show returns `answer` instead of showing a box.
   // Answers queue up in order.
   void QueueAnswer(int answer) { queuedAnswers_.push_back(answer); }
+  // Drops the answers not yet given, so the next Show shows a real box.
+  void ClearQueuedAnswers() { queuedAnswers_.clear(); }
   // How many boxes were asked for, and the last one's text and buttons.
   [[nodiscard]] int ShownCount() const { return shownCount_; }
   [[nodiscard]] const Text& LastText() const { return lastText_; }
