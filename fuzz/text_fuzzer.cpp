@@ -121,6 +121,24 @@ TextList ReferenceSplit(std::string_view text, std::string_view sep, int maxCoun
   return items;
 }
 
+Text ReferenceTrim(std::string_view text) {
+  std::size_t begin = 0;
+  while (begin < text.size() && IsSpaceAt(text, begin)) begin += CharLen(text, begin);
+  std::size_t end = begin;  // just after the last character that is not a space
+  for (std::size_t p = begin; p < text.size(); p += CharLen(text, p)) {
+    if (!IsSpaceAt(text, p)) end = p + CharLen(text, p);
+  }
+  return Text(text.substr(begin, end - begin));
+}
+
+Text ReferenceRemoveSpaces(std::string_view text) {
+  Text out;
+  for (std::size_t p = 0; p < text.size(); p += CharLen(text, p)) {
+    if (!IsSpaceAt(text, p)) out.append(text.substr(p, CharLen(text, p)));
+  }
+  return out;
+}
+
 struct Fields {
   int start = 1;
   int count = -1;
@@ -181,6 +199,7 @@ void CheckRewriting(const Fields& f) {
   }
 
   const Text trimmed = velmora::Trim(text);
+  Check(trimmed == ReferenceTrim(text));
   const std::size_t offset = text.find(trimmed);
   Check(trimmed.empty() || offset != std::string_view::npos);
   if (!trimmed.empty()) {
@@ -191,6 +210,7 @@ void CheckRewriting(const Fields& f) {
   }
 
   const Text squeezed = velmora::RemoveSpaces(text);
+  Check(squeezed == ReferenceRemoveSpaces(text));
   for (std::size_t p = 0; p < squeezed.size(); p += CharLen(squeezed, p)) {
     Check(!IsSpaceAt(squeezed, p));
   }
