@@ -186,17 +186,30 @@ OffsetMap::OffsetMap(std::string_view gbk, const std::vector<Checkpoint>& checkp
 std::size_t OffsetMap::GbkOffset(std::size_t utf8Offset) {
   // Start from the cursor when it lies between the nearest checkpoint and the
   // offset; otherwise from that checkpoint.
-  const auto next = std::upper_bound(
-      checkpoints_.begin(), checkpoints_.end(), utf8Offset,
-      [](std::size_t offset, const Checkpoint& c) { return offset < c.utf8; });
-  Checkpoint from{0, 0};
-  if (next != checkpoints_.begin()) from = *(next - 1);
-  if (cursor_.utf8 <= utf8Offset && cursor_.utf8 >= from.utf8) from = cursor_;
+  Checkpoint from = cursor_;
+  if (cursor_.utf8 > utf8Offset || utf8Offset - cursor_.utf8 > kBlockSize) {
+    const auto next = std::upper_bound(
+        checkpoints_.begin(), checkpoints_.end(), utf8Offset,
+        [](std::size_t offset, const Checkpoint& c) { return offset < c.utf8; });
+    Checkpoint nearest{0, 0};
+    if (next != checkpoints_.begin()) nearest = *(next - 1);
+    if (cursor_.utf8 > utf8Offset || cursor_.utf8 < nearest.utf8) from = nearest;
+  }
 
   const Table& table = GetTable();
   const auto* s = reinterpret_cast<const unsigned char*>(gbk_.data());
   const std::size_t n = gbk_.size();
   while (from.utf8 < utf8Offset && from.gbk < n) {
+    // Eight ASCII bytes are eight characters of one byte in both forms.
+    if (utf8Offset - from.utf8 >= 8 && n - from.gbk >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, s + from.gbk, 8);
+      if ((word & kHighBits) == 0) {
+        from.utf8 += 8;
+        from.gbk += 8;
+        continue;
+      }
+    }
     const Widths w = CharWidths(s, n, from.gbk, table);
     if (from.utf8 + w.utf8 > utf8Offset) break;
     from.utf8 += w.utf8;

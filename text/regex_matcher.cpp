@@ -2,6 +2,7 @@
 
 #include <re2/re2.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -125,21 +126,32 @@ bool RegexMatcher::Search(std::string_view pattern, std::string_view subject,
   const int groupCount = engine.NumberOfCapturingGroups();
   const std::size_t slots = static_cast<std::size_t>(groupCount) + 1;
   std::vector<re2::StringPiece> groups(slots);
+  std::vector<std::size_t> order;
   std::size_t from = 0;
   int matchCount = 0;
   while (from <= utf8Size &&
          engine.Match(text, from, utf8Size, RE2::UNANCHORED, groups.data(),
                       static_cast<int>(slots))) {
-    for (const re2::StringPiece& group : groups) {
+    // Map the boundaries in increasing order, so the offset map walks each
+    // stretch of the subject once.
+    const std::size_t first = s.bounds.size();
+    order.clear();
+    for (std::size_t g = 0; g < slots; ++g) {
+      const re2::StringPiece& group = groups[g];
       if (group.data() == nullptr) {
         s.bounds.push_back(kNoGroup);
         s.bounds.push_back(kNoGroup);
-      } else {
-        const auto begin = static_cast<std::size_t>(group.data() - text.data());
-        s.bounds.push_back(offsets.GbkOffset(begin));
-        s.bounds.push_back(offsets.GbkOffset(begin + group.size()));
+        continue;
       }
+      const auto begin = static_cast<std::size_t>(group.data() - text.data());
+      s.bounds.push_back(begin);
+      s.bounds.push_back(begin + group.size());
+      order.push_back(first + 2 * g);
+      order.push_back(first + 2 * g + 1);
     }
+    std::sort(order.begin(), order.end(),
+              [&s](std::size_t a, std::size_t b) { return s.bounds[a] < s.bounds[b]; });
+    for (std::size_t at : order) s.bounds[at] = offsets.GbkOffset(s.bounds[at]);
     ++matchCount;
     if (!global) break;
     // The next match starts where this one ended; after an empty match, one
