@@ -149,8 +149,10 @@ struct TransferResponse {
   bool ok() const { return failure == TransferFailure::kNone; }
 };
 
-// Performs one request. A redirect that is not followed (switched off, too
-// many, or to a scheme not allowed) leaves its own 3xx response as the result.
+// Performs one request. A redirect that is not followed leaves its own 3xx
+// response as the result: with its body when following was switched off, with
+// an empty body when curl meant to follow it and then refused (more than
+// `maxRedirects`, or a scheme not in `redirectSchemes`).
 TransferResponse Transfer(const TransferRequest& request);
 
 }  // namespace velmora

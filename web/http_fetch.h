@@ -29,8 +29,8 @@
 //
 // Redirects, unless switched off: at most 10, never from https to http, and
 // with a proxy on a plain address never to https (the proxy serves plain
-// requests only). A redirect not followed leaves its 3xx response as the
-// result. HTTPS certificates are always verified.
+// requests only). A redirect refused so leaves its 3xx response as the
+// result, with an empty body. HTTPS certificates are always verified.
 #pragma once
 
 #include <string_view>

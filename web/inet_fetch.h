@@ -4,7 +4,8 @@
 //
 // The connection carries no cache and no cookie store of its own. Redirects,
 // unless switched off: at most 10, from a plain address to plain ones only,
-// from a secure address to secure ones only. HTTPS certificates are verified.
+// from a secure address to secure ones only; a redirect refused so is the
+// result, with an empty body. HTTPS certificates are verified.
 //
 // Time-outs (none are configurable): 60 s for resolving plus connecting, 60 s
 // for each silence while sending or receiving, 10 minutes for the whole

@@ -11,7 +11,8 @@
 // each silence while receiving; -1 keeps the request object's own values
 // (a new object: 60 s connecting, 30 s sending, 30 s receiving). The whole
 // transfer is bounded by 10 x the longest of them. Bodies stop at 64 MiB
-// (a failed read). Redirects: at most 10, never from https to http.
+// (a failed read). Redirects: at most 10, never from https to http; a redirect
+// refused so is the result, with an empty body.
 #pragma once
 
 #include <cstdint>
