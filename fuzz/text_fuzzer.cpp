@@ -177,7 +177,9 @@ void CheckSearch(const Fields& f) {
       const std::size_t at = static_cast<std::size_t>(back) - 1;
       Check(OnBoundary(text, 0, at));
       Check(SameAt(text, at, sought, f.ignoreCase));
-      if (start != velmora::kWholeText) Check(at + sought.size() <= static_cast<std::size_t>(start) - 1);
+      if (start != velmora::kWholeText) {
+        Check(at + sought.size() <= static_cast<std::size_t>(start) - 1);
+      }
     }
   }
 }
@@ -194,7 +196,8 @@ void CheckRewriting(const Fields& f) {
     // the walk matched, so joining gives the text back, or the text without
     // that final separator.
     const Text joined = velmora::Join(items, sep);
-    const bool endsWithSep = text.size() >= sep.size() && text.substr(text.size() - sep.size()) == sep;
+    const bool endsWithSep =
+        text.size() >= sep.size() && text.substr(text.size() - sep.size()) == sep;
     Check(joined == text || (endsWithSep && joined + Text(sep) == text));
   }
 

@@ -153,7 +153,8 @@ TEST(DateTime, AddToDateTime) {
       {MakeDateTime(2019, 5, 22), kWeeks, 2, "2019" NIAN "6" YUE "5" RI},
       {MakeDateTime(2019, 3, 1), kDays, -1, "2019" NIAN "2" YUE "28" RI},
       {MakeDateTime(2019, 5, 22), kMinutes, 90, "2019" NIAN "5" YUE "22" RI "1" SHI "30" FEN},
-      {MakeDateTime(2019, 5, 22), kSeconds, -1, "2019" NIAN "5" YUE "21" RI "23" SHI "59" FEN "59" MIAO},
+      {MakeDateTime(2019, 5, 22), kSeconds, -1,
+       "2019" NIAN "5" YUE "21" RI "23" SHI "59" FEN "59" MIAO},
       // Units outside 1..8 are clamped: 0 means years, 9 seconds.
       {MakeDateTime(2019, 5, 22), 0, 1, "2020" NIAN "5" YUE "22" RI},
       {MakeDateTime(2019, 5, 22), 99, 5, "2019" NIAN "5" YUE "22" RI "0" SHI "0" FEN "5" MIAO},
