@@ -1,15 +1,22 @@
 // RegexMatcher runs one regular expression over one GBK subject and keeps the
 // matches for reading. Matching works on characters: the subject is decoded
-// for the engine, and every capture comes back as exactly the bytes that stood
-// in the subject. The engine is RE2, so a search is linear in the subject.
+// for the engine (a byte 0x81-0xFF and the byte after it are one character,
+// 0x80 alone is the euro sign, a pair without a mapping is U+FFFD), and every
+// capture comes back as exactly the bytes that stood in the subject, also
+// where those are not valid GBK. The engine is RE2, so a search takes time
+// linear in the subject, also on pages built to make backtracking blow up.
 //
 // Dialect: "." is any character but a line feed; \w is ASCII only; lazy
 // quantifiers; groups numbered from 1; with `global` all non-overlapping
-// matches left to right; letters ignore case unless `caseSensitive`.
+// matches left to right, each starting where the previous one ended (one
+// character further after an empty match); letters ignore case unless
+// `caseSensitive`. Backreferences and lookahead, which RE2 lacks, make the
+// pattern invalid.
 //
 // Failure is silent: an invalid pattern makes Search return false, and the
 // readers then give 0 and the empty text. Nothing is thrown or printed.
-// A matcher belongs to the thread that made it; matchers share nothing.
+// A matcher belongs to the thread that made it; matchers share nothing, so
+// any number of threads may each use their own at the same time.
 #pragma once
 
 #include <memory>
