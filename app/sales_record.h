@@ -6,6 +6,7 @@
 #include <span>
 #include <string_view>
 
+#include "platform/list_view_model.h"
 #include "text/text.h"
 
 namespace velmora {
@@ -28,5 +29,14 @@ Text SalesRecordContent(std::span<const SalesRecordRow> rows);
 // `runDirectory`, the platform's separator, then 记录.ini (the name spelled
 // in the file system's own encoding).
 std::filesystem::path SalesRecordPath(const std::filesystem::path& runDirectory);
+
+// Rewrites 记录.ini in `runDirectory` (the executable's directory when empty)
+// from columns 0 and 1 of every row of `salesList`. The new file replaces the
+// old one by an atomic rename after it reached the disk, so a crash or power
+// loss leaves the old or the new file, never an empty or cut one. True when
+// written; false leaves any earlier file as it was. Callers may ignore it:
+// the next sales event writes every row again.
+bool WriteSalesRecord(const platform::ListViewModel& salesList,
+                      const std::filesystem::path& runDirectory);
 
 }  // namespace velmora
