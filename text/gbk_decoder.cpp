@@ -68,8 +68,10 @@ std::unique_ptr<const Table> BuildTable() {
   return table;
 }
 
+// Never destroyed: a detached worker thread may still be decoding while the
+// process exits and runs static destructors.
 const Table& GetTable() {
-  static const std::unique_ptr<const Table> table = BuildTable();
+  static const Table* const table = BuildTable().release();
   return *table;
 }
 
