@@ -10,12 +10,17 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "text/date_time.h"
 #include "text/markers.h"
 #include "text/text.h"
+#include "web/base64.h"
+#include "web/cookies.h"
+#include "web/header_lines.h"
+#include "web/url.h"
 
 namespace {
 
@@ -289,6 +294,76 @@ void CheckDateTime(const Fields& f) {
   }
 }
 
+
+// ---- Web text: URL splitting, cookies, header lines, Base64 -----------------
+// (velmora_web's pure routines; the HTTP clients are tested on loopback.)
+
+// True when the text's last character is a lone lead byte: only there can a
+// byte 0x80-0xFF stand without its partner, and a cookie text ending so
+// would pair its lead byte with the "; " the merge puts after it.
+bool EndsInLoneLeadByte(std::string_view s) {
+  std::size_t p = 0, last = 0;
+  while (p < s.size()) {
+    last = p;
+    p += CharLen(s, p);
+  }
+  return !s.empty() && At(s, last) >= 0x80 && p - last == 1;
+}
+
+void CheckWebText(const Fields& f) {
+  const Text address = velmora::BytesToText(std::string_view(f.text));
+  const Text host = velmora::UrlHost(address);
+  const Text hostWithPort = velmora::UrlHost(address, true);
+  Check(velmora::Find(host, "/") == -1);
+  Check(velmora::Find(host, ":") == -1);
+  Check(velmora::ToLowerAscii(host) == host);
+  Check(hostWithPort.compare(0, host.size(), host) == 0);
+  Check(velmora::Left(velmora::UrlPath(address), 1) == "/");
+  if (velmora::Find(hostWithPort, ":") == -1) {
+    const std::int32_t port = velmora::UrlPort(address);
+    Check(port == 80 || port == 443);
+  }
+
+  Text oldCookies = address;
+  Text newCookies = velmora::BytesToText(std::string_view(f.sought));
+  const Text newWithoutSpaces = velmora::RemoveSpaces(newCookies);
+  const bool wellFormed = !EndsInLoneLeadByte(velmora::RemoveSpaces(oldCookies)) &&
+                          !EndsInLoneLeadByte(newWithoutSpaces);
+  const Text merged = velmora::MergeCookies(oldCookies, newCookies);
+  Check(oldCookies == merged);
+  Check(newCookies == newWithoutSpaces);
+  if (wellFormed) {
+    // The merged text never holds a space other than its "; " separators,
+    // never a deleted cookie and never the same item twice.
+    const TextList items = velmora::Split(merged, "; ");
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      Check(velmora::RemoveSpaces(items[i]) == items[i]);
+      Check(velmora::Right(items[i], 8) != "=deleted");
+      Check(velmora::IndexOfItem(items, items[i]) == static_cast<int>(i) + 1);
+    }
+  }
+
+  const Text line = velmora::BytesToText(std::string_view(f.marker));
+  if (const std::optional<Text> item = velmora::SetCookieItem(line)) {
+    Check(velmora::TextLeftOf(line, ": ") == "Set-Cookie");
+    Check(velmora::Trim(*item) == *item);
+  }
+  if (velmora::Find(address, "Set-Cookie: ") == -1) {
+    Check(velmora::ReturnedCookies(address).empty());
+  }
+  if (velmora::Find(line, ":") == -1) {
+    Check(velmora::HeaderLineName(line).empty() && velmora::HeaderLineValue(line).empty());
+  } else {
+    Check(velmora::Trim(velmora::HeaderLineName(line)) == velmora::HeaderLineName(line));
+    Check(velmora::Trim(velmora::HeaderLineValue(line)) == velmora::HeaderLineValue(line));
+  }
+
+  const Text encoded = velmora::Base64Encode(velmora::TextToBytes(f.text));
+  Check(encoded.size() == (f.text.size() + 2) / 3 * 4);
+  Check(encoded.find_first_not_of(
+            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=") == Text::npos);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -311,9 +386,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckMarkers(f);
   CheckDateTime(f);
 
-  // Web layer (velmora_web is linked): URL splitting and cookie merging
-  // checks take the same fields here, e.g. f.text as an address or a cookie
-  // text and f.marker as a Set-Cookie line.
+  // Web layer: f.text as an address and old cookie text, f.sought as new
+  // cookie text, f.marker as a header line.
+  CheckWebText(f);
 
   return 0;
 }
