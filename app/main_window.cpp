@@ -3,25 +3,23 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QMouseEvent>
-#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableView>
 
-#include <initializer_list>
 #include <utility>
 
 #include "app/window_texts.h"
 #include "platform/edit_box_model.h"
 #include "platform/list_view_model.h"
 #include "platform/qt_text.h"
+#include "platform/report_list_view.h"
 #include "platform/services.h"
 #include "text/text.h"
 
@@ -45,35 +43,6 @@ QString KeepCountCharacters(const QString& typed) {
     if (!c.isPrint() || IsCountCharacter(c)) kept.append(c);
   }
   return kept;
-}
-
-void SetUpListView(QTableView& view, QAbstractItemModel& model,
-                   std::initializer_list<int> columnWidths) {
-  view.setModel(&model);
-  view.setShowGrid(true);
-  view.setSelectionBehavior(QAbstractItemView::SelectRows);
-  view.setSelectionMode(QAbstractItemView::SingleSelection);
-  view.setEditTriggers(QAbstractItemView::NoEditTriggers);
-  view.setSortingEnabled(false);
-  view.setWordWrap(false);
-  view.setAlternatingRowColors(false);
-  // A list view in report style has no row headers; fixed row heights keep a
-  // long sales log cheap to lay out.
-  view.verticalHeader()->hide();
-  view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  view.verticalHeader()->setDefaultSectionSize(view.fontMetrics().height() + 4);
-  QHeaderView& header = *view.horizontalHeader();
-  header.setSectionsClickable(true);
-  header.setSortIndicatorShown(false);
-  header.setHighlightSections(false);
-  header.setStretchLastSection(false);
-  header.setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  int column = 0;
-  for (int width : columnWidths) header.resizeSection(column++, width);
-  QPalette palette = view.palette();
-  palette.setColor(QPalette::Base, Qt::white);
-  palette.setColor(QPalette::Text, Qt::black);
-  view.setPalette(palette);
 }
 
 }  // namespace
@@ -104,9 +73,7 @@ MainWindow::MainWindow(WindowDependencies dependencies, QWidget* parent)
       timer1_([this] { OnTimer1Tick(); }),
       timer2_([this] { OnTimer2Tick(); }) {
   setWindowTitle(ToQString(texts::kCaption));
-  QFont font = this->font();
-  font.setPixelSize(12);
-  setFont(font);
+  setFont(platform::ProgramFont());
   BuildControls();
 
   // Centred from the design size; OnWindowCreated then narrows the window
@@ -173,7 +140,7 @@ void MainWindow::BuildControls() {
   超级列表框1_ = new QTableView(this);
   超级列表框1_->setObjectName(QStringLiteral("超级列表框1"));
   超级列表框1_->setGeometry(8, 73, 365, 120);
-  SetUpListView(*超级列表框1_, *list1Model_, {120, 80, 80, 70});
+  platform::SetUpReportListView(*超级列表框1_, *list1Model_, {120, 80, 80, 70});
 
   list2Model_ = std::make_unique<platform::ListViewTableModel>(
       state.超级列表框2,
@@ -181,7 +148,7 @@ void MainWindow::BuildControls() {
   超级列表框2_ = new QTableView(this);
   超级列表框2_->setObjectName(QStringLiteral("超级列表框2"));
   超级列表框2_->setGeometry(8, 200, 365, 200);
-  SetUpListView(*超级列表框2_, *list2Model_, {200, 100});
+  platform::SetUpReportListView(*超级列表框2_, *list2Model_, {200, 100});
 
   edit1Binding_ = std::make_unique<platform::EditBoxBinding>(state.编辑框1, *编辑框1_);
   edit2Binding_ = std::make_unique<platform::EditBoxBinding>(state.编辑框2, *编辑框2_);
