@@ -1,39 +1,15 @@
 #include "app/poll_cycles.h"
 
-#include <string_view>
-
 #include "app/network_clock.h"
 #include "app/sales_record.h"
-#include "app/sku_stock_index.h"
+#include "app/sku_rows.h"
 #include "text/date_time.h"
-#include "text/markers.h"
 #include "text/regex_matcher.h"
 #include "text/text.h"
 #include "web/http_fetch.h"
 
 namespace velmora {
 namespace {
-
-constexpr std::string_view kSectionStart = "skuMap";
-constexpr std::string_view kSectionEnd = "salesProp";
-// Group 1 the SKU's name, group 2 its identifier; run over the whole page.
-constexpr std::string_view kSkuPattern =
-    "names\":\"(.*?)\"[\\s\\S]*?skuId\":\"(.*?)\"}";
-// Group 1 the stock figure, group 2 the identifier.
-constexpr std::string_view kStockPattern = "stock\":(.*?),\"skuId\":\"(.*?)\"}";
-
-// The number text of the integer values of `column` added up row by row, the
-// way the window has always totalled it: each partial sum goes through its
-// text form. Empty for no rows.
-Text TotalOfColumn(const platform::ListViewModel& list, int column) {
-  Text total;
-  const int rows = list.RowCount();
-  for (int j = 0; j < rows; ++j) {
-    total = NumberText(static_cast<double>(TextToInteger(total)) +
-                       static_cast<double>(TextToInteger(list.Cell(j, column))));
-  }
-  return total;
-}
 
 // The rule both cycles apply to a new total: an empty last total takes it as
 // the starting point, a total of 0 (or none) is no data, an unchanged total
@@ -59,21 +35,7 @@ void RunAutoStockCycle(const CycleEnvironment& environment) {
 
   skuList.DeleteAllRows();
   const Text page = HttpFetch(controls.编辑框1.GetText());
-  const Text section = TextBetween(page, kSectionStart, kSectionEnd);
-
-  matcher.Search(kSkuPattern, page);
-  const int matches = matcher.MatchCount();
-  // One pass over the section gives every SKU's figure; looking each one up
-  // with its own backward scan would cost the section's length per SKU.
-  const SkuStockIndex stocks(section);
-  for (int i = 1; i <= matches; ++i) {
-    const int row = skuList.AppendRow();
-    skuList.SetCell(row, 0, matcher.SubmatchText(i, 1));
-    skuList.SetCell(row, 1, matcher.SubmatchText(i, 2));
-    // The identifier is read back from the list: the row is the truth.
-    skuList.SetCell(row, 2, stocks.StockOf(skuList.Cell(i - 1, 1)));
-  }
-
+  ListAutoStockRows(page, matcher, skuList);
   const Text total = TotalOfColumn(skuList, 2);
   if (!TotalIsASale(lastTotal, total)) return;
 
@@ -85,6 +47,7 @@ void RunAutoStockCycle(const CycleEnvironment& environment) {
                     NumberText(static_cast<double>(TextToInteger(lastTotal.GetText())) -
                                static_cast<double>(TextToInteger(total))));
   lastTotal.SetText(total);
+  // A failed write is left for the next sale, which writes every row again.
   WriteSalesRecord(salesList, environment.runDirectory);
 }
 
@@ -99,21 +62,7 @@ void RunManualStockCycle(const CycleEnvironment& environment) {
 
   skuList.DeleteAllRows();
   const Text page = HttpFetch(controls.编辑框1.GetText());
-
-  matcher.Search(kStockPattern, page);
-  const int matches = matcher.MatchCount();
-  for (int i = 1; i <= matches; ++i) {
-    const int row = skuList.AppendRow();
-    skuList.SetCell(row, 0, matcher.SubmatchText(i, 2));
-    // The typed count is read for every row: the user may change it while
-    // the cycle runs, and each row shows what it was computed from.
-    skuList.SetCell(row, 1, controls.编辑框4.GetText());
-    skuList.SetCell(row, 2, matcher.SubmatchText(i, 1));
-    const double sold = TextToNumber(skuList.Cell(row, 1)) -
-                        TextToNumber(skuList.Cell(row, 2));
-    skuList.SetCell(row, 3, NumberText(sold));
-  }
-
+  ListManualStockRows(page, matcher, controls.编辑框4, skuList);
   const Text total = TotalOfColumn(skuList, 3);
   if (!TotalIsASale(lastTotal, total)) return;
 
