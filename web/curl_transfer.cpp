@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "text/text.h"
 #include "web/header_lines.h"
@@ -258,8 +259,10 @@ TransferFailure Classify(CURLcode code, const TransferState& state) {
   return state.headersComplete ? TransferFailure::kReadFailed : TransferFailure::kNoResponse;
 }
 
+// curl takes a long, which is 32 bits on Windows.
 long Milliseconds(std::chrono::milliseconds value) {
-  return static_cast<long>(std::max<std::chrono::milliseconds::rep>(value.count(), 1));
+  return static_cast<long>(std::clamp<std::chrono::milliseconds::rep>(
+      value.count(), 1, std::numeric_limits<long>::max()));
 }
 
 bool NamesLine(const std::vector<Text>& lines, std::string_view name) {

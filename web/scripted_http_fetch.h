@@ -67,7 +67,9 @@ Text CompleteScriptedHeaderBlock(const Text& headers, int method, const Text& ur
 // empty text, is sent as a Cookie header and, with `mergeCookies`, rewritten
 // to the merged text. `responseHeaders` gets the response's header lines
 // without its status line, each ending in CR LF, then an empty line.
-// Text bodies are sent as their GBK bytes.
+// Header lines are set one by one like the object's SetRequestHeader: a later
+// line for a name already set (letter case ignored) replaces the earlier one,
+// a line without a name is dropped. Text bodies are sent as their GBK bytes.
 Bytes ScriptedHttpFetch(const Text& url, int method = 0, const Text& postData = {},
                         Text* cookies = nullptr, Text* returnedCookies = nullptr,
                         Text* headers = nullptr, Text* responseHeaders = nullptr,
