@@ -39,6 +39,14 @@ class ListViewModel {
   [[nodiscard]] int RowCount() const;
   // Removes every row.
   void DeleteAllRows();
+  // Calls visit(cells) for every row in order, as one read: the cells are
+  // lent, not copied, so a long list is read at the cost of the bytes. The
+  // list is locked meanwhile; `visit` must not call back into it.
+  template <typename Visit>
+  void ForEachRow(Visit&& visit) const {
+    std::lock_guard lock(mutex_);
+    for (const std::vector<Text>& row : rows_) visit(row);
+  }
 
  private:
   friend class ListViewTableModel;
