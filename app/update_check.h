@@ -60,7 +60,7 @@ enum class UpdateOutcome {
   kSiteUnusable,    // nothing contacted
   kNoVersion,       // version text missing, unreadable or without markers
   kSameVersion,
-  kDownloadFailed,  // the updater did not arrive whole with status 200
+  kDownloadFailed,  // no whole, non-empty updater with status 200
   kWriteFailed,     // the updater could not be stored; any earlier file kept
   kStartFailed,     // the updater is stored but would not start
   kStarted,         // the updater runs and the window was destroyed
