@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Velmora with the release preset and starts
-# it. The window needs a display; without one this says so instead of letting
-# Qt abort.
+# it, with the demo shop beside it on a free loopback port: paste the address
+# printed below into the window to watch the shop's stock sell. The shop stops
+# when Velmora exits. The window needs a display; without one this says so
+# instead of letting Qt abort.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 cmake --preset release
-cmake --build --preset release --target velmora
+cmake --build --preset release --target velmora velmora_demo_shop
 
 program=build/release/app/velmora
 
@@ -21,5 +23,32 @@ MESSAGE
   exit 1
 fi
 
+shop=build/release/tools/demo_shop/velmora_demo_shop
+shop_output=$(mktemp)
+"$shop" --port 0 --interval-ms 3000 >"$shop_output" &
+shop_pid=$!
+stop_shop() {
+  kill "$shop_pid" 2>/dev/null || true
+  wait "$shop_pid" 2>/dev/null || true
+  rm -f "$shop_output"
+}
+trap stop_shop EXIT
+
+# The shop's first line on stdout is its item page's address.
+for _ in $(seq 50); do
+  [ -s "$shop_output" ] && break
+  kill -0 "$shop_pid" 2>/dev/null || break
+  sleep 0.1
+done
+shop_url=$(head -n 1 "$shop_output")
+if [ -n "$shop_url" ]; then
+  echo "run: demo shop running; paste this address into Velmora:"
+  echo
+  echo "    $shop_url"
+  echo
+else
+  echo "run: the demo shop did not start; Velmora starts without it" >&2
+fi
+
 echo "run: starting $program"
-exec "$program"
+"$program"
