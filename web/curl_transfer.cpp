@@ -103,9 +103,28 @@ std::optional<HttpAddress> BuildHttpAddress(bool secure, std::string_view host,
       curl_url_set(url.get(), CURLUPART_HOST, hostText.c_str(), 0) != CURLUE_OK ||
       (port != 0 &&
        curl_url_set(url.get(), CURLUPART_PORT, portText.c_str(), 0) != CURLUE_OK) ||
-      curl_url_set(url.get(), CURLUPART_PATH, pathText.c_str(), 0) != CURLUE_OK ||
-      (!query.empty() &&
-       curl_url_set(url.get(), CURLUPART_QUERY, query.c_str(), 0) != CURLUE_OK)) {
+      curl_url_set(url.get(), CURLUPART_PATH, "/", 0) != CURLUE_OK) {
+    return std::nullopt;
+  }
+  // Setting the path as a part makes curl lower-case its percent escapes
+  // ("%E7" becomes "%e7"), and a storage host that keys objects on the raw
+  // path would then answer 404. Re-reading the whole address keeps the
+  // caller's bytes as they stand.
+  CurlText base;
+  if (curl_url_get(url.get(), CURLUPART_URL, &base.text, 0) != CURLUE_OK) {
+    return std::nullopt;
+  }
+  std::string full(base.text);
+  full.pop_back();  // the "/" set above
+  if (pathText.empty() || pathText.front() != '/') {
+    full += '/';
+  }
+  full += pathText;
+  if (!query.empty()) {
+    full += '?';
+    full += query;
+  }
+  if (curl_url_set(url.get(), CURLUPART_URL, full.c_str(), 0) != CURLUE_OK) {
     return std::nullopt;
   }
   return AddressFrom(url);

@@ -71,7 +71,9 @@ TEST(InetFetchTest, UpdateDownloadOverHttps) {
                         &certificate);
   Text headers = "Referer: " + secure.Url("/");
   Text responseHeaders, returned;
-  const Bytes body = InetFetch(secure.Url("/setup.exe"), 0, {}, nullptr, &returned, &headers,
+  // The updater's path: its percent escapes must reach the server unchanged.
+  const Text path = "/%E7%89%88%E6%9C%AC%E6%9B%B4%E6%96%B0.exe?v=A%2F";
+  const Bytes body = InetFetch(secure.Url(path), 0, {}, nullptr, &returned, &headers,
                                &responseHeaders, false, nullptr, {}, true,
                                TlsTrust{certificate.caFile()});
   EXPECT_EQ(testing::AsText(body), "MZ\x90");
@@ -80,7 +82,7 @@ TEST(InetFetchTest, UpdateDownloadOverHttps) {
   EXPECT_EQ(returned, "d=1");
   ASSERT_EQ(secure.Requests().size(), 1U);
   const std::vector<std::string> expected = {
-      "GET /setup.exe HTTP/1.1", "Host: 127.0.0.1:" + std::to_string(secure.port()),
+      "GET " + path + " HTTP/1.1", "Host: 127.0.0.1:" + std::to_string(secure.port()),
       "User-Agent: " + kInetAgent, "Referer: " + secure.Url("/"), "Accept: */*",
       "Accept-Language: zh-cn"};
   EXPECT_EQ(RequestLines(secure.Requests()[0]), expected);
