@@ -68,19 +68,33 @@ class MainWindow : public QWidget {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // ---- Handlers, one per event of the window ----
+  // ---- Handlers, one per event of the window; none ever takes the lock ----
+  // Creates the list lock, narrows the window to its client width, applies
+  // the skin. Run by the constructor.
   void OnWindowCreated();
+  // Runs the update check, which may destroy the window.
   void OnFirstActivated();
   // Asks "是否退出"; destroys the window on OK. Always false: the default
   // close never proceeds.
   bool OnCloseRequested();
+  // Deletes the list lock; cycles still running go on without it.
   void OnWindowDestroyed();
+  // 按钮1: "输入网址" / "输入库存数量" when an input is missing, else sets
+  // the mode's timer to the period in 编辑框3 (0 or less stops it).
   void OnStartClicked();
+  // 按钮2: stops both timers and empties 编辑框2.
   void OnStopClicked();
+  // 单选框1: hides 编辑框4 with its prompt restored, empties 编辑框2, stops.
   void OnAutoModeClicked();
+  // 单选框2: shows 编辑框4 as it is, empties 编辑框2, stops.
   void OnManualModeClicked();
+  // Left press in 编辑框1: empties 编辑框1 and 编辑框2, stops; the press then
+  // places the caret as usual.
   void OnUrlBoxPressed();
+  // Left press in 编辑框4: empties it; polling goes on.
   void OnStockBoxPressed();
+  // 时钟1 / 时钟2: start one detached cycle thread, unless two cycles are
+  // already in flight (one working, one waiting for the lock).
   void OnTimer1Tick();
   void OnTimer2Tick();
 
