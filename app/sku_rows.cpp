@@ -1,6 +1,9 @@
 #include "app/sku_rows.h"
 
+#include <cstdint>
+#include <limits>
 #include <string_view>
+#include <vector>
 
 #include "app/sku_stock_index.h"
 #include "text/markers.h"
@@ -56,13 +59,25 @@ void ListManualStockRows(const Text& page, RegexMatcher& matcher,
 }
 
 Text TotalOfColumn(const platform::ListViewModel& list, int column) {
-  Text total;
-  const int rows = list.RowCount();
-  for (int j = 0; j < rows; ++j) {
-    total = NumberText(static_cast<double>(TextToInteger(total)) +
-                       static_cast<double>(TextToInteger(list.Cell(j, column))));
-  }
-  return total;
+  // Each partial sum goes through its number text and back to an integer.
+  // For a whole number within 32 bits that round trip is the number itself,
+  // so the text is only formed where it can change the value (a sum beyond
+  // 32 bits wraps when read back) and once at the end.
+  bool anyRow = false;
+  double value = 0.0;  // the integer value of the total text so far
+  double last = 0.0;   // the last partial sum, whose text is the total
+  const auto index = static_cast<std::size_t>(column);
+  list.ForEachRow([&](const std::vector<Text>& row) {
+    const std::string_view cell =
+        index < row.size() ? std::string_view(row[index]) : std::string_view();
+    last = value + static_cast<double>(TextToInteger(cell));
+    value = last >= std::numeric_limits<std::int32_t>::min() &&
+                    last <= std::numeric_limits<std::int32_t>::max()
+                ? last
+                : static_cast<double>(TextToInteger(NumberText(last)));
+    anyRow = true;
+  });
+  return anyRow ? NumberText(last) : Text();
 }
 
 }  // namespace velmora

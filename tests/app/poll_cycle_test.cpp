@@ -11,6 +11,7 @@
 #include "app/network_clock.h"
 #include "app/poll_cycles.h"
 #include "app/sales_record.h"
+#include "app/sku_rows.h"
 #include "app/sku_stock_index.h"
 #include "platform/critical_section.h"
 #include "tests/app/cycle_test_support.h"
@@ -369,6 +370,42 @@ TEST_F(PollCycleTest, CycleHoldsTheLockAcrossTheDownloadAndAStopMidwayRecordsNot
   EXPECT_EQ(state_.编辑框2.GetText(), "15");
   EXPECT_EQ(state_.超级列表框2.RowCount(), 0);
   EXPECT_FALSE(std::filesystem::exists(RecordFile()));
+}
+
+// ---- Totals -------------------------------------------------------------------------
+
+TEST(TotalOfColumnTest, EachPartialSumGoesThroughItsText) {
+  struct Case {
+    std::vector<std::string> cells;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {{}, ""},
+      {{"12", "3"}, "15"},
+      {{"", "abc"}, "0"},
+      {{"12.9", "0.5"}, "12"},
+      {{"1e3", "-4"}, "-3"},
+      {{"-7"}, "-7"},
+      // Past 32 bits the text of a partial sum reads back wrapped.
+      {{"2147483647", "1"}, "2147483648"},
+      {{"2147483647", "1", "0"}, "-2147483648"},
+      {{"2000000000", "2000000000", "2000000000"}, "1705032704"},
+      {{"-2147483648", "-1", "0"}, "2147483647"},
+  };
+  for (const Case& c : cases) {
+    std::string described;
+    for (const std::string& cell : c.cells) described += "[" + cell + "]";
+    SCOPED_TRACE(described);
+    platform::ListViewModel list(4);
+    Text reference;
+    for (const std::string& cell : c.cells) {
+      list.SetCell(list.AppendRow(), 2, cell);
+      reference = NumberText(static_cast<double>(TextToInteger(reference)) +
+                             static_cast<double>(TextToInteger(cell)));
+    }
+    EXPECT_EQ(reference, c.expected);
+    EXPECT_EQ(TotalOfColumn(list, 2), c.expected);
+  }
 }
 
 // ---- Stock lookup -----------------------------------------------------------------
