@@ -15,15 +15,22 @@
 #include <string>
 #include <vector>
 
+#include <httplib.h>
+
+#include "app/http_date.h"
 #include "app/main_window.h"
 #include "app/sales_record.h"
+#include "app/sku_rows.h"
 #include "platform/critical_section.h"
 #include "platform/message_box.h"
 #include "platform/qt_text.h"
 #include "tests/app/cycle_test_support.h"
 #include "text/gbk_codec.h"
+#include "text/regex_matcher.h"
 #include "tools/demo_shop/shop.h"
 #include "web/curl_transfer.h"
+#include "web/http_fetch.h"
+#include "web/response_decoding.h"
 
 namespace velmora {
 namespace {
@@ -174,6 +181,91 @@ TEST_F(EndToEndTest, ManualPollingLogsTheRunningTotalSold) {
   ASSERT_TRUE(WaitFor([&] { return window_->CyclesInFlight() == 0; }));
   EXPECT_EQ(cycle_test::ReadWholeFile(SalesRecordPath(scratch_.path())),
             GbkFromUtf8(expectedFile));
+}
+
+// ---- The demo shop itself ------------------------------------------------------
+
+TEST(DemoShopTest, TheSameSeedGivesTheSameStockAndTheSameMoves) {
+  demo::ShopStock first(7);
+  demo::ShopStock second(7);
+  for (int i = 0; i < 200; ++i) {
+    SCOPED_TRACE("move " + std::to_string(i));
+    const demo::StockStep a = first.Step();
+    const demo::StockStep b = second.Step();
+    ASSERT_EQ(a.skuId, b.skuId);
+    ASSERT_EQ(a.change, b.change);
+    ASSERT_NE(a.change, 0);
+    for (const demo::ShopSku& sku : first.Skus()) ASSERT_GE(sku.stock, 0) << sku.id;
+  }
+  EXPECT_EQ(first.PageGbk(), second.PageGbk());
+}
+
+TEST(DemoShopTest, ASoldOutShopRestocks) {
+  demo::ShopStock stock(3);
+  for (const demo::ShopSku& sku : stock.Skus()) ASSERT_TRUE(stock.SetStock(sku.id, 0));
+  EXPECT_FALSE(stock.SetStock("no-such-sku", 5));
+  EXPECT_EQ(stock.Total(), 0);
+  const demo::StockStep step = stock.Step();
+  EXPECT_GT(step.change, 0);
+  EXPECT_EQ(stock.Total(), step.change);
+}
+
+TEST(DemoShopTest, BothPagesReadAsTheShopsStockInBothModes) {
+  demo::ShopStock stock(11);
+  std::vector<std::vector<std::string>> autoRows;
+  std::vector<std::vector<std::string>> manualRows;
+  for (const demo::ShopSku& sku : stock.Skus()) {
+    autoRows.push_back({sku.nameUtf8, sku.id, std::to_string(sku.stock), ""});
+    manualRows.push_back({sku.id, "100", std::to_string(sku.stock),
+                          std::to_string(100 - sku.stock)});
+  }
+  const auto rowsOf = [](const platform::ListViewModel& list) {
+    std::vector<std::vector<std::string>> rows;
+    for (int r = 0; r < list.RowCount(); ++r) {
+      std::vector<std::string> row;
+      for (int c = 0; c < list.ColumnCount(); ++c) row.push_back(Utf8FromGbk(list.Cell(r, c)));
+      rows.push_back(row);
+    }
+    return rows;
+  };
+  const Text pages[] = {stock.PageGbk(), DecodeResponseText(TextToBytes(stock.PageUtf8()))};
+  for (const Text& page : pages) {
+    RegexMatcher matcher;
+    platform::ListViewModel autoList(4);
+    ListAutoStockRows(page, matcher, autoList);
+    EXPECT_EQ(rowsOf(autoList), autoRows);
+    platform::ListViewModel manualList(4);
+    const platform::EditBoxModel typedCount("100");
+    ListManualStockRows(page, matcher, typedCount, manualList);
+    EXPECT_EQ(rowsOf(manualList), manualRows);
+  }
+}
+
+TEST(DemoShopTest, ServesThePageMovesTheStockByHandAndDatesItsAnswers) {
+  demo::DemoShop shop({.seed = 5, .stepInterval = 0ms});
+  ASSERT_TRUE(shop.Start());
+  EXPECT_EQ(HttpFetch(shop.ItemUrl()), shop.Stock().PageGbk());
+
+  const int before = shop.Stock().Total();
+  httplib::Client client("127.0.0.1", shop.Port());
+  const auto stepped = client.Post("/step", "", "text/plain");
+  ASSERT_TRUE(stepped);
+  EXPECT_EQ(stepped->status, 200);
+  EXPECT_NE(shop.Stock().Total(), before);
+  EXPECT_EQ(stepped->body, std::to_string(shop.Stock().Total()) + "\n");
+
+  const auto set = client.Post("/stock?sku=111&value=7", "", "text/plain");
+  ASSERT_TRUE(set);
+  EXPECT_EQ(set->status, 200);
+  EXPECT_EQ(shop.Stock().Skus().at(0).stock, 7);
+  const auto unknown = client.Post("/stock?sku=999&value=7", "", "text/plain");
+  ASSERT_TRUE(unknown);
+  EXPECT_EQ(unknown->status, 404);
+
+  const auto head = client.Head("/");
+  ASSERT_TRUE(head);
+  EXPECT_TRUE(ParseHttpDate(head->get_header_value("Date")).has_value())
+      << head->get_header_value("Date");
 }
 
 }  // namespace
