@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -80,12 +81,19 @@ class BoundaryMatcher {
     next_ = walk;
     limit_ = limit;
     state_ = 0;
+    fastStart_ = walk;
+    fastWork_ = 0;
+    fastGaveUp_ = false;
   }
 
   // The offset of the next boundary-aligned occurrence, or npos. Successive
   // calls report overlapping occurrences too; call Reset to skip past one.
   Size Next() {
     const Size m = pattern_.size();
+    if (!ignoreCase_ && pattern_[0] != '\0' && !fastGaveUp_) {
+      const Size found = NextByMemchr();
+      if (found != kFallBack) return found;
+    }
     while (next_ < limit_) {
       const unsigned char c = Key(text_, next_);
       ++next_;
@@ -101,6 +109,50 @@ class BoundaryMatcher {
   }
 
  private:
+  static constexpr Size kFallBack = std::string_view::npos - 1;
+
+  // The common exact search: memchr finds candidates for the first byte at
+  // memory speed, memcmp confirms them. Whether a candidate starts a
+  // character is read backwards: the byte after any byte below 0x80 starts a
+  // character (that byte is a whole character or a second byte), and the
+  // bytes from there up to the candidate, all 0x80 or above, pair off. Each
+  // backward look stops at the last known boundary, so the looks never
+  // overlap. Candidates that fail the compare spend a budget of about the
+  // text's length; a hostile text that exhausts it (long runs of a repeated
+  // prefix) hands over to the automaton, which stays linear.
+  // The budget: compare work may not exceed twice the distance scanned.
+  Size NextByMemchr() {
+    const Size m = pattern_.size();
+    const char first = pattern_[0];
+    while (next_ + m <= limit_) {
+      const void* hit = std::memchr(text_.data() + next_, first, limit_ - m + 1 - next_);
+      if (hit == nullptr) {
+        next_ = limit_;
+        return std::string_view::npos;
+      }
+      const Size candidate = static_cast<Size>(static_cast<const char*>(hit) - text_.data());
+      next_ = candidate + 1;
+      if (std::memcmp(text_.data() + candidate, pattern_.data(), m) != 0) {
+        fastWork_ += m;
+        if (fastWork_ > 2 * (next_ - fastStart_) + 64) {
+          fastGaveUp_ = true;
+          state_ = 0;
+          return kFallBack;
+        }
+        continue;
+      }
+      Size runStart = candidate;
+      while (runStart > walk_ && ByteAt(text_, runStart - 1) >= 0x80) --runStart;
+      if ((candidate - runStart) % 2 == 0) {
+        walk_ = candidate;
+        return candidate;
+      }
+      walk_ = candidate + 1;  // the candidate was a second byte
+    }
+    next_ = limit_;
+    return std::string_view::npos;
+  }
+
   unsigned char Key(std::string_view s, Size pos) const {
     const unsigned char c = ByteAt(s, pos);
     return ignoreCase_ ? FoldAscii(c) : c;
@@ -117,6 +169,9 @@ class BoundaryMatcher {
   Size next_ = 0;
   Size limit_ = 0;
   Size state_ = 0;
+  Size fastStart_ = 0;
+  Size fastWork_ = 0;
+  bool fastGaveUp_ = false;
 };
 
 }  // namespace
