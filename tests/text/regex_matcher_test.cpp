@@ -9,6 +9,8 @@
 
 #include "text/gbk_codec.h"
 
+#include "tests/support/show_bytes.h"
+
 namespace velmora {
 namespace {
 
@@ -19,21 +21,7 @@ constexpr std::string_view kSkuPattern = R"re(names":"(.*?)"[\s\S]*?skuId":"(.*?
 constexpr std::string_view kStockPattern = R"re(stock":(.*?),"skuId":"(.*?)"})re";
 constexpr std::string_view kCharsetPattern = R"re(<meta.+?charset=[^\w]?([-\w]+))re";
 
-// Shows bytes outside printable ASCII as \xNN so a failing row stays readable.
-std::string Show(std::string_view s) {
-  std::string out = "'";
-  for (unsigned char c : s) {
-    if (c >= 0x20 && c < 0x7F) {
-      out.push_back(static_cast<char>(c));
-    } else {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      out += "\\x";
-      out.push_back(kHex[c >> 4]);
-      out.push_back(kHex[c & 15]);
-    }
-  }
-  return out + "'";
-}
+std::string Show(std::string_view s) { return testing::ShowBytes(s); }
 
 // Every match as its whole text followed by its groups.
 using Matches = std::vector<std::vector<std::string>>;

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "tests/support/show_bytes.h"
+
 namespace velmora {
 namespace {
 
@@ -17,20 +19,7 @@ constexpr std::string_view kZhong = "\xD6\xD0";
 constexpr std::string_view kIdeoSpace = "\xA1\xA1";
 
 // Shows bytes 0x80+ as \xNN so a failing GBK row stays readable.
-std::string Show(std::string_view s) {
-  std::string out = "'";
-  for (unsigned char c : s) {
-    if (c >= 0x20 && c < 0x7F) {
-      out.push_back(static_cast<char>(c));
-    } else {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      out += "\\x";
-      out.push_back(kHex[c >> 4]);
-      out.push_back(kHex[c & 15]);
-    }
-  }
-  return out + "'";
-}
+std::string Show(std::string_view s) { return testing::ShowBytes(s); }
 
 std::string ShowList(const TextList& items) {
   std::string out = "{";

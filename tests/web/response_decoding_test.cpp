@@ -5,27 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "tests/support/show_bytes.h"
+
 namespace velmora {
 namespace {
 
 using namespace std::string_literals;
 using namespace std::string_view_literals;
 
-// Shows bytes outside printable ASCII as \xNN so a failing row stays readable.
-std::string Show(std::string_view s) {
-  std::string out = "'";
-  for (unsigned char c : s) {
-    if (c >= 0x20 && c < 0x7F) {
-      out.push_back(static_cast<char>(c));
-    } else {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      out += "\\x";
-      out.push_back(kHex[c >> 4]);
-      out.push_back(kHex[c & 15]);
-    }
-  }
-  return out + "'";
-}
+std::string Show(std::string_view s) { return testing::ShowBytes(s); }
 
 Bytes B(std::string_view s) { return Bytes(s.begin(), s.end()); }
 
