@@ -32,18 +32,16 @@ int ListViewModel::AppendRow() {
 
 bool ListViewModel::SetCell(int row, int column, Text text) {
   if (column < 0 || column >= columnCount_ || row < 0) return false;
-  // Converting before taking the mutex keeps the locked stretch short.
-  QString shown = ToQString(text);
   std::lock_guard lock(mutex_);
   if (static_cast<std::size_t>(row) >= rows_.size()) return false;
-  rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] =
-      std::move(text);
+  Text& cell = rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+  cell = std::move(text);
   if (view_ != nullptr) {
+    // The mirror keeps GBK too and converts only the cells it paints, so a
+    // cycle filling thousands of rows does no display work of its own.
     ListViewTableModel* view = view_;
     QMetaObject::invokeMethod(
-        view, [view, row, column, shown = std::move(shown)] {
-          view->ApplySet(row, column, shown);
-        },
+        view, [view, row, column, shown = cell] { view->ApplySet(row, column, shown); },
         Qt::QueuedConnection);
   }
   return true;
@@ -74,14 +72,7 @@ void ListViewModel::DeleteAllRows() {
 void ListViewModel::AttachView(ListViewTableModel* view) {
   std::lock_guard lock(mutex_);
   view_ = view;
-  view->rows_.clear();
-  view->rows_.reserve(rows_.size());
-  for (const std::vector<Text>& row : rows_) {
-    std::vector<QString> shown;
-    shown.reserve(row.size());
-    for (const Text& cell : row) shown.push_back(ToQString(cell));
-    view->rows_.push_back(std::move(shown));
-  }
+  view->rows_.assign(rows_.begin(), rows_.end());
 }
 
 void ListViewModel::DetachView() {
@@ -114,8 +105,8 @@ QVariant ListViewTableModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-      return rows_[static_cast<std::size_t>(index.row())]
-                  [static_cast<std::size_t>(index.column())];
+      return ToQString(rows_[static_cast<std::size_t>(index.row())]
+                            [static_cast<std::size_t>(index.column())]);
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     default:
@@ -147,7 +138,7 @@ void ListViewTableModel::ApplyAppend() {
   endInsertRows();
 }
 
-void ListViewTableModel::ApplySet(int row, int column, const QString& text) {
+void ListViewTableModel::ApplySet(int row, int column, const Text& text) {
   if (row < 0 || row >= static_cast<int>(rows_.size())) return;
   rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
   const QModelIndex cell = index(row, column);

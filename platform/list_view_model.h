@@ -82,12 +82,13 @@ class ListViewTableModel : public QAbstractTableModel {
   friend class ListViewModel;
 
   void ApplyAppend();
-  void ApplySet(int row, int column, const QString& text);
+  void ApplySet(int row, int column, const Text& text);
   void ApplyClear();
 
   ListViewModel& store_;
   const QStringList headers_;
-  std::vector<std::vector<QString>> rows_;
+  // GBK, as in the store; converted for display only when painted.
+  std::vector<std::vector<Text>> rows_;
 };
 
 }  // namespace velmora::platform
