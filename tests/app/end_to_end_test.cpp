@@ -80,6 +80,11 @@ class EndToEndTest : public ::testing::Test {
     QTest::keyClicks(edit, QString::fromStdString(text));
   }
 
+  // True once sales row `row` exists with both of its cells written.
+  static bool RowIsFilled(const platform::ListViewModel& list, int row) {
+    return list.RowCount() > row && !list.Cell(row, 0).empty() && !list.Cell(row, 1).empty();
+  }
+
   // Waits, pumping the window's events, until `done` holds.
   template <typename Done>
   bool WaitFor(Done done) {
@@ -132,9 +137,13 @@ TEST_F(EndToEndTest, AutomaticPollingLogsEverySaleAndRestockOfTheShop) {
     const std::string figure = std::to_string(-step.change);
     expected.push_back({kClockTime, figure});
     expectedFile += std::string("\"") + kClockTime + "\",\"" + figure + "\"\r\n";
-    ASSERT_TRUE(WaitFor([&] { return controls.超级列表框2.RowCount() == i + 1; }))
+    // A cycle appends the row, then asks the clock, then fills the row and
+    // only then takes the new total: wait for the end of that sequence.
+    ASSERT_TRUE(WaitFor([&] { return RowIsFilled(controls.超级列表框2, i); }))
         << "no row for step " << i << " (" << step.change << ")";
-    EXPECT_EQ(controls.编辑框2.GetText(), std::to_string(shop_.Stock().Total()));
+    EXPECT_TRUE(WaitFor([&] {
+      return controls.编辑框2.GetText() == std::to_string(shop_.Stock().Total());
+    })) << "last total " << controls.编辑框2.GetText();
   }
   QTest::mouseClick(Find<QWidget>("按钮2"), Qt::LeftButton);
   ASSERT_TRUE(WaitFor([&] { return window_->CyclesInFlight() == 0; }));
@@ -174,7 +183,8 @@ TEST_F(EndToEndTest, ManualPollingLogsTheRunningTotalSold) {
     shop_.Stock().Step();
     const std::string total = soldSoFar();
     expectedFile += std::string("\"") + kClockTime + "\",\"" + total + "\"\r\n";
-    ASSERT_TRUE(WaitFor([&] { return controls.超级列表框2.RowCount() == i + 1; }));
+    ASSERT_TRUE(WaitFor([&] { return RowIsFilled(controls.超级列表框2, i); }));
+    EXPECT_EQ(controls.超级列表框2.RowCount(), i + 1);
     EXPECT_EQ(Utf8FromGbk(controls.超级列表框2.Cell(i, 1)), total);
   }
   QTest::mouseClick(Find<QWidget>("按钮2"), Qt::LeftButton);
