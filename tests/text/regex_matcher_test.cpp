@@ -1,7 +1,10 @@
 #include "text/regex_matcher.h"
 
 #include <gtest/gtest.h>
+#include <re2/re2.h>
 
+#include <cstdint>
+#include <random>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -294,6 +297,165 @@ TEST(RegexMatcherThreads, MatchersOfDifferentThreadsRunTogether) {
   }
   for (std::thread& thread : threads) thread.join();
   for (int failed : failures) EXPECT_EQ(failed, 0);
+}
+
+
+// The engine folds case the Unicode way: "k" also matches U+212A KELVIN SIGN
+// and "s" U+017F LONG S. The matcher's skip to the pattern's literal prefix
+// folds ASCII letters only, which finds the same places only while no
+// character a GBK subject can decode to folds to an ASCII character but that
+// character itself. Every two-byte sequence and the lone euro byte is checked.
+TEST(RegexMatcherDialect, NoGbkCharacterFoldsToAnAsciiCharacter) {
+  RE2::Options ignoreCase;
+  ignoreCase.set_case_sensitive(false);
+  ignoreCase.set_log_errors(false);
+  // The check below can fail: the engine folds past ASCII, the code page
+  // simply has no such characters.
+  ASSERT_TRUE(RE2::PartialMatch("\u212A", RE2("k", ignoreCase)));
+  ASSERT_TRUE(RE2::PartialMatch("\u017F", RE2("s", ignoreCase)));
+  ASSERT_EQ(GbkFromUtf16(u"\u212A\u017F"), "??");
+
+  std::string decoded = Utf8FromGbk("\x80");
+  int mapped = 0;
+  for (int lead = 0x81; lead <= 0xFF; ++lead) {
+    for (int trail = 0x01; trail <= 0xFF; ++trail) {
+      const char pair[] = {static_cast<char>(lead), static_cast<char>(trail)};
+      const std::string character = Utf8FromGbk(std::string_view(pair, 2));
+      if (character != "\uFFFD") ++mapped;
+      decoded += character;
+    }
+  }
+  EXPECT_GT(mapped, 21000);  // all of code page 936, not a stub
+  for (int c = 0x21; c < 0x7F; ++c) {
+    const std::string ascii(1, static_cast<char>(c));
+    SCOPED_TRACE(ascii);
+    const RE2 pattern("(" + RE2::QuoteMeta(ascii) + ")", ignoreCase);
+    ASSERT_TRUE(pattern.ok());
+    re2::StringPiece found;
+    EXPECT_FALSE(RE2::PartialMatch(decoded, pattern, &found))
+        << "folds to it: " << Show(std::string_view(found.data(), found.size()));
+  }
+}
+
+// The matcher against RE2 itself, run the plain way over the decoded subject
+// without skipping to the prefix: every match and group must be the same.
+struct Differential {
+  static Matches Reference(std::string_view utf8Pattern, const Text& subject,
+                           const Options& options, bool* ok) {
+    RE2::Options engineOptions;
+    engineOptions.set_log_errors(false);
+    engineOptions.set_case_sensitive(options.caseSensitive);
+    const RE2 engine((options.multiline ? "(?m)" : "") + std::string(utf8Pattern),
+                     engineOptions);
+    *ok = engine.ok();
+    Matches matches;
+    if (!engine.ok()) return matches;
+    const std::string utf8 = Utf8FromGbk(subject);
+    const re2::StringPiece text(utf8);
+    const int slots = engine.NumberOfCapturingGroups() + 1;
+    std::vector<re2::StringPiece> groups(static_cast<std::size_t>(slots));
+    std::size_t from = 0;
+    while (from <= text.size() &&
+           engine.Match(text, from, text.size(), RE2::UNANCHORED, groups.data(), slots)) {
+      std::vector<std::string> match;
+      for (const re2::StringPiece& group : groups) match.emplace_back(group.data(), group.size());
+      matches.push_back(match);
+      if (!options.global) break;
+      const auto end = static_cast<std::size_t>(groups[0].data() - text.data()) + groups[0].size();
+      if (!groups[0].empty()) {
+        from = end;
+      } else if (end < text.size()) {
+        // One character on: the length of the UTF-8 sequence led by text[end].
+        const auto lead = static_cast<unsigned char>(text[end]);
+        from = end + (lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4);
+      } else {
+        break;
+      }
+    }
+    return matches;
+  }
+
+  // The matcher's captures, decoded for comparison with the reference.
+  static Matches Decoded(const RegexMatcher& matcher) {
+    Matches matches = Collect(matcher);
+    for (auto& match : matches) {
+      for (std::string& text : match) text = Utf8FromGbk(text);
+    }
+    return matches;
+  }
+};
+
+// Subjects made of pieces that hold the patterns' prefixes whole, cut, in
+// other cases and hidden behind lead bytes, mixed with Chinese text and
+// bytes that are not GBK.
+std::vector<Text> DifferentialSubjects() {
+  const std::string_view pieces[] = {
+      R"(names":")", R"(NAMES":")", R"(nAmEs":")", R"(names")", "name", R"(skuId":")",
+      R"(SKUID":")", "skuid", R"(stock":)", R"(STOCK":)", "stock", "stoc", "<meta",
+      "<META ", "charset=", "CHARSET=gbk", "charset=\"utf-8", R"("})", "\"", "}", ",",
+      ":", "12", "abc", "abbbc", "ABBC", "ac", "a.b", "a", "b", "c", "\n", "\r\n", " ",
+      "\xD6\xD0\xCE\xC4",        // 中文
+      "\xBA\xEC\xC9\xAB",        // 红色
+      "\x81stock\":",             // the "s" is a second byte, not a letter
+      "\xFEnames\":\"",           // the "n" likewise
+      "\x81\x30", "\x80", "\0"sv, "\xFF\xFF", "\x81", "\xD6",
+  };
+  std::vector<Text> subjects = {
+      "",
+      R"({"names":"a","skuId":"1"},{"NAMES":"b","SKUID":"2"})",
+      R"("stock":5,"skuId":"7"},"STOCK":6,"SKUID":"8"})",
+      R"(<META charset="UTF-8"><meta charset=gbk>)",
+      G(R"({"names":"红色 XL",)" "\n" R"("skuId":"4001"},{"names":"蓝色","skuId":"4002"})"),
+      "\x81names\":\"x\",\"skuId\":\"1\"}",
+      "ab abc abbc ac aBbC ABBBC",
+  };
+  std::mt19937 random(20261211);
+  for (int i = 0; i < 120; ++i) {
+    const std::size_t count = random() % 40;
+    Text subject;
+    for (std::size_t p = 0; p < count; ++p) subject += pieces[random() % std::size(pieces)];
+    subjects.push_back(subject);
+  }
+  // Long enough that the prefix search runs whole 16-byte blocks between finds.
+  Text longSubject;
+  for (int p = 0; p < 3000; ++p) longSubject += pieces[random() % std::size(pieces)];
+  subjects.push_back(longSubject);
+  return subjects;
+}
+
+TEST(RegexMatcherDifferential, SkippingToThePrefixChangesNoMatch) {
+  const std::string_view patterns[] = {  // UTF-8, converted to GBK
+      kSkuPattern, kStockPattern, kCharsetPattern,
+      R"(names":")", R"(stock":\d+)", R"(skuId\":\"(\d+))", R"("})", "ab",
+      "ab+c", "abc*", "ab?c", "ab{2}c", "a*b",
+      "names|skuId", R"re((stock|names)":)re", R"(a\.b)", R"(\d+)", "a*", "x*",
+      "^names", R"("$)", R"(\bskuId)", "(?i)STOCK", "(?-i)stock", "STOCK\":",
+      "中文", "ab中", "红色|names", R"re(names":"(.*?)"[\s\S]*?)re", "st(o)(x)?ck",
+      "(",
+  };
+  const std::vector<Text> subjects = DifferentialSubjects();
+  for (std::string_view pattern : patterns) {
+    for (int flags = 0; flags < 8; ++flags) {
+      const Options options = {.caseSensitive = (flags & 1) != 0,
+                               .multiline = (flags & 2) != 0,
+                               .global = (flags & 4) != 0};
+      RegexMatcher matcher;
+      for (std::size_t i = 0; i < subjects.size(); ++i) {
+        SCOPED_TRACE(::testing::Message() << "pattern " << Show(pattern) << " caseSensitive "
+                                        << options.caseSensitive << " multiline "
+                                        << options.multiline << " global " << options.global
+                                        << " subject " << i << " " << Show(subjects[i]));
+        bool ok = false;
+        const Matches want =
+            Differential::Reference(pattern, subjects[i], options, &ok);
+        ASSERT_EQ(matcher.Search(G(pattern), subjects[i], options.caseSensitive,
+                                 options.multiline, options.global),
+                  ok);
+        ASSERT_EQ(Show(Differential::Decoded(matcher)), Show(want));
+        ASSERT_EQ(matcher.SubmatchCount(), want.empty() ? 0 : static_cast<int>(want[0].size()) - 1);
+      }
+    }
+  }
 }
 
 }  // namespace
