@@ -23,8 +23,8 @@ bool IsAsciiPunctuation(unsigned char c) {
 // needs them and leaving them out costs nothing but a shorter prefix.
 bool IsPlainLiteral(unsigned char c) {
   if (IsAsciiLetter(c) || IsAsciiDigit(c)) return true;
-  return IsAsciiPunctuation(c) && std::string_view(R"(\.[](){}*+?|^$)").find(static_cast<char>(c)) ==
-                                      std::string_view::npos;
+  return IsAsciiPunctuation(c) &&
+         std::string_view(R"(\.[](){}*+?|^$)").find(static_cast<char>(c)) == std::string_view::npos;
 }
 
 // "\" before one of these is that character itself. "_" is a word character,
@@ -62,7 +62,8 @@ std::string RequiredLiteralPrefix(std::string_view pattern) {
   while (at < pattern.size()) {
     const auto c = static_cast<unsigned char>(pattern[at]);
     if (c == '\\') {
-      if (at + 1 < pattern.size() && IsEscapedLiteral(static_cast<unsigned char>(pattern[at + 1]))) {
+      if (at + 1 < pattern.size() &&
+          IsEscapedLiteral(static_cast<unsigned char>(pattern[at + 1]))) {
         prefix += pattern[at + 1];
         at += 2;
         continue;
@@ -105,11 +106,9 @@ std::size_t FindPrefix(std::string_view text, std::size_t from, std::string_view
   const __m128i lastWant = _mm_set1_epi8(static_cast<char>(last | lastFold));
   while (at <= lastStart && lastStart - at >= 15) {
     const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-    const __m128i tail =
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + length - 1));
-    const __m128i both =
-        _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(head, firstMask), firstWant),
-                      _mm_cmpeq_epi8(_mm_or_si128(tail, lastMask), lastWant));
+    const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + length - 1));
+    const __m128i both = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(head, firstMask), firstWant),
+                                       _mm_cmpeq_epi8(_mm_or_si128(tail, lastMask), lastWant));
     auto candidates = static_cast<unsigned>(_mm_movemask_epi8(both));
     while (candidates != 0) {
       const std::size_t offset = at + static_cast<std::size_t>(std::countr_zero(candidates));

@@ -134,7 +134,9 @@ TEST(RegexPrefix, FindPrefixAtEveryPlaceOfEveryLength) {
         std::string text(size, '.');
         text.replace(place, prefix.size(), prefix);
         // Upper case where the prefix has a letter, to show it folds.
-        if (text[place] >= 'a' && text[place] <= 'z') text[place] = static_cast<char>(text[place] - 0x20);
+        if (text[place] >= 'a' && text[place] <= 'z') {
+          text[place] = static_cast<char>(text[place] - 0x20);
+        }
         SCOPED_TRACE(testing::ShowBytes(text));
         for (std::size_t from = 0; from <= size; ++from) {
           EXPECT_EQ(FindPrefix(text, from, prefix, false), from <= place ? place : kNone)
