@@ -1,5 +1,7 @@
 #include "text/text.h"
 
+#include "text/regex_prefix.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -90,6 +92,7 @@ class BoundaryMatcher {
   // calls report overlapping occurrences too; call Reset to skip past one.
   Size Next() {
     const Size m = pattern_.size();
+    if (m <= kShortPattern && pattern_[0] != '\0') return NextShort();
     if (!ignoreCase_ && pattern_[0] != '\0' && !fastGaveUp_) {
       const Size found = NextByMemchr();
       if (found != kFallBack) return found;
@@ -110,14 +113,48 @@ class BoundaryMatcher {
 
  private:
   static constexpr Size kFallBack = std::string_view::npos - 1;
+  // Markers, keys and separators: short enough that checking every position
+  // the block scan proposes stays linear, whatever the text.
+  static constexpr Size kShortPattern = 16;
+
+  // Short patterns: a block scan looks at 16 positions at a time for the
+  // pattern's first and last bytes (case-folded like the comparison) and
+  // confirms the whole pattern there; then the boundary test below.
+  Size NextShort() {
+    const std::string_view region = text_.substr(0, limit_);
+    while (next_ < limit_) {
+      const Size candidate =
+          regex_detail::FindPrefix(region, next_, pattern_, !ignoreCase_);
+      if (candidate == std::string_view::npos) {
+        next_ = limit_;
+        return std::string_view::npos;
+      }
+      next_ = candidate + 1;
+      if (StartsCharacter(candidate)) return candidate;
+    }
+    return std::string_view::npos;
+  }
+
+  // Whether `candidate` (at or after the known boundary walk_) starts a
+  // character; moves walk_ to the candidate, or past it when it is a second
+  // byte. The byte after any byte below 0x80 starts a character (that byte is
+  // a whole character or a second byte), and the bytes from there up to the
+  // candidate, all 0x80 or above, pair off. The look stops at walk_, so
+  // successive looks never cover the same bytes twice.
+  bool StartsCharacter(Size candidate) {
+    Size runStart = candidate;
+    while (runStart > walk_ && ByteAt(text_, runStart - 1) >= 0x80) --runStart;
+    if ((candidate - runStart) % 2 == 0) {
+      walk_ = candidate;
+      return true;
+    }
+    walk_ = candidate + 1;
+    return false;
+  }
 
   // The common exact search: memchr finds candidates for the first byte at
-  // memory speed, memcmp confirms them. Whether a candidate starts a
-  // character is read backwards: the byte after any byte below 0x80 starts a
-  // character (that byte is a whole character or a second byte), and the
-  // bytes from there up to the candidate, all 0x80 or above, pair off. Each
-  // backward look stops at the last known boundary, so the looks never
-  // overlap. Candidates that fail the compare spend a budget of about the
+  // memory speed, memcmp confirms them, StartsCharacter rules out second
+  // bytes. Candidates that fail the compare spend a budget of about the
   // text's length; a hostile text that exhausts it (long runs of a repeated
   // prefix) hands over to the automaton, which stays linear.
   // The budget: compare work may not exceed twice the distance scanned.
@@ -141,13 +178,7 @@ class BoundaryMatcher {
         }
         continue;
       }
-      Size runStart = candidate;
-      while (runStart > walk_ && ByteAt(text_, runStart - 1) >= 0x80) --runStart;
-      if ((candidate - runStart) % 2 == 0) {
-        walk_ = candidate;
-        return candidate;
-      }
-      walk_ = candidate + 1;  // the candidate was a second byte
+      if (StartsCharacter(candidate)) return candidate;
     }
     next_ = limit_;
     return std::string_view::npos;
