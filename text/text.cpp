@@ -384,16 +384,32 @@ Text NormalizeFullWidth(std::string_view text) {
   return result;
 }
 
-std::int32_t TextToInteger(std::string_view text) {
-  const Text normal = NormalizeFullWidth(text);
-  const std::string_view s = normal;
-  Size pos = 0;
-  while (pos < s.size() && IsAsciiSpace(ByteAt(s, pos))) ++pos;
-  bool negative = false;
-  if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) {
-    negative = s[pos] == '-';
-    ++pos;
+namespace {
+
+// The start both number readers share: the text after full-width
+// normalisation, the position after leading white space and one optional
+// sign, and whether that sign was a minus.
+struct NumberStart {
+  explicit NumberStart(std::string_view text) : normal(NormalizeFullWidth(text)) {
+    const std::string_view s = normal;
+    while (pos < s.size() && IsAsciiSpace(ByteAt(s, pos))) ++pos;
+    if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) {
+      negative = s[pos] == '-';
+      ++pos;
+    }
   }
+  Text normal;
+  Size pos = 0;
+  bool negative = false;
+};
+
+}  // namespace
+
+std::int32_t TextToInteger(std::string_view text) {
+  const NumberStart start(text);
+  const std::string_view s = start.normal;
+  Size pos = start.pos;
+  const bool negative = start.negative;
   // Unsigned arithmetic wraps by definition; the conversion back to int32_t
   // is modular in C++20, which gives the 32-bit wrap-around callers expect.
   std::uint32_t value = 0;
@@ -405,15 +421,10 @@ std::int32_t TextToInteger(std::string_view text) {
 }
 
 double TextToNumber(std::string_view text) {
-  const Text normal = NormalizeFullWidth(text);
-  const std::string_view s = normal;
-  Size pos = 0;
-  while (pos < s.size() && IsAsciiSpace(ByteAt(s, pos))) ++pos;
-  bool negative = false;
-  if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) {
-    negative = s[pos] == '-';
-    ++pos;
-  }
+  const NumberStart start(text);
+  const std::string_view s = start.normal;
+  Size pos = start.pos;
+  const bool negative = start.negative;
   auto isDigit = [&](Size p) { return p < s.size() && s[p] >= '0' && s[p] <= '9'; };
 
   // Accept the number's extent by hand (from_chars knows neither '+' nor the
