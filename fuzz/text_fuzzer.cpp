@@ -5,7 +5,10 @@
 // The search, replace and split results are also compared against plain
 // reference walks that follow the character rules one byte at a time, so a
 // fault in the faster matcher cannot hide behind a plausible-looking result.
+// The regular-expression matcher's direct search on GBK bytes is compared
+// against RE2 run over the decoded text.
 #include <fuzzer/FuzzedDataProvider.h>
+#include <re2/re2.h>
 
 #include <cmath>
 #include <cstddef>
@@ -13,9 +16,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/date_time.h"
+#include "text/gbk_codec.h"
 #include "text/markers.h"
+#include "text/regex_matcher.h"
 #include "text/text.h"
 #include "web/base64.h"
 #include "web/cookies.h"
@@ -364,6 +370,58 @@ void CheckWebText(const Fields& f) {
             "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=") == Text::npos);
 }
 
+// A pattern of literals, lazy runs and groups spelled by the marker's bytes,
+// over f.text: every match and group must be what RE2 finds in the decoded
+// text, searching from the end of each match as the matcher does.
+void CheckLazyMatching(const Fields& f) {
+  static constexpr std::string_view kPieces[] = {
+      "a", "b", "\"", "\\\"", "}", ".*?", "[\\s\\S]*?", "(", ")", "ab",
+  };
+  // A literal first, so that no match is empty.
+  std::string pattern = f.count % 2 == 0 ? "a" : "\"";
+  bool open = false;
+  for (unsigned char c : f.marker) {
+    std::string_view piece = kPieces[c % std::size(kPieces)];
+    if (piece == "(" && open) piece = ")";
+    if (piece == ")" && !open) piece = "(";
+    open = piece == "(" ? true : piece == ")" ? false : open;
+    pattern += piece;
+  }
+  if (open) pattern += ")";
+  const bool caseSensitive = !f.ignoreCase;
+
+  velmora::RegexMatcher matcher;
+  if (!matcher.Search(pattern, f.text, caseSensitive)) return;
+
+  RE2::Options options;
+  options.set_log_errors(false);
+  options.set_case_sensitive(caseSensitive);
+  const RE2 engine("(?m)" + pattern, options);
+  Check(engine.ok());
+  const std::string utf8 = velmora::Utf8FromGbk(f.text);
+  const re2::StringPiece subject(utf8);
+  const int slots = engine.NumberOfCapturingGroups() + 1;
+  Check(matcher.MatchCount() == 0 || matcher.SubmatchCount() == slots - 1);
+  std::vector<re2::StringPiece> groups(static_cast<std::size_t>(slots));
+  std::size_t from = 0;
+  int match = 0;
+  while (from <= subject.size() &&
+         engine.Match(subject, from, subject.size(), RE2::UNANCHORED, groups.data(), slots)) {
+    ++match;
+    Check(match <= matcher.MatchCount());
+    Check(velmora::Utf8FromGbk(matcher.MatchText(match)) ==
+          std::string(groups[0].data(), groups[0].size()));
+    for (int g = 1; g < slots; ++g) {
+      const re2::StringPiece& group = groups[static_cast<std::size_t>(g)];
+      Check(velmora::Utf8FromGbk(matcher.SubmatchText(match, g)) ==
+            std::string(group.data(), group.size()));
+    }
+    Check(!groups[0].empty());
+    from = static_cast<std::size_t>(groups[0].data() - subject.data()) + groups[0].size();
+  }
+  Check(match == matcher.MatchCount());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -385,6 +443,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckConversions(f);
   CheckMarkers(f);
   CheckDateTime(f);
+  CheckLazyMatching(f);
 
   // Web layer: f.text as an address and old cookie text, f.sought as new
   // cookie text, f.marker as a header line.

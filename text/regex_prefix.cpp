@@ -27,10 +27,6 @@ bool IsPlainLiteral(unsigned char c) {
          std::string_view(R"(\.[](){}*+?|^$)").find(static_cast<char>(c)) == std::string_view::npos;
 }
 
-// "\" before one of these is that character itself. "_" is a word character,
-// so "\_" is left to the engine to judge.
-bool IsEscapedLiteral(unsigned char c) { return IsAsciiPunctuation(c) && c != '_'; }
-
 // Makes the character before it optional or repeated. "{" counts even where
 // the engine would read it as a literal brace: dropping one more character
 // than needed only shortens the prefix.
@@ -41,17 +37,19 @@ bool SameChar(unsigned char textChar, unsigned char prefixChar, bool caseSensiti
   return !caseSensitive && IsAsciiLetter(prefixChar) && (textChar | 0x20) == (prefixChar | 0x20);
 }
 
-bool StandsAt(const char* at, std::string_view prefix, bool caseSensitive) {
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (!SameChar(static_cast<unsigned char>(at[i]), static_cast<unsigned char>(prefix[i]),
+}  // namespace
+
+bool IsEscapedLiteral(unsigned char c) { return IsAsciiPunctuation(c) && c != '_'; }
+
+bool StandsAt(const char* at, std::string_view literal, bool caseSensitive) {
+  for (std::size_t i = 0; i < literal.size(); ++i) {
+    if (!SameChar(static_cast<unsigned char>(at[i]), static_cast<unsigned char>(literal[i]),
                   caseSensitive)) {
       return false;
     }
   }
   return true;
 }
-
-}  // namespace
 
 std::string RequiredLiteralPrefix(std::string_view pattern) {
   // Alternatives may start differently and flags may change how the first

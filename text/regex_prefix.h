@@ -18,6 +18,14 @@ namespace velmora::regex_detail {
 // (the "b" may repeat, leaving "a", which is too short).
 std::string RequiredLiteralPrefix(std::string_view pattern);
 
+// Whether "\" followed by `c` is the character `c` itself: ASCII punctuation
+// but "_", which is a word character and left to the engine to judge.
+bool IsEscapedLiteral(unsigned char c);
+
+// Whether `literal` (ASCII) stands at `at`, which has room for all of it,
+// ignoring the case of ASCII letters unless `caseSensitive`.
+bool StandsAt(const char* at, std::string_view literal, bool caseSensitive);
+
 // Offset of the first place at or after `from` in `text` where `prefix`
 // (ASCII, not empty) stands, ignoring the case of ASCII letters unless
 // `caseSensitive`; std::string_view::npos when there is none.

@@ -399,6 +399,9 @@ std::vector<Text> DifferentialSubjects() {
       "\x81stock\":",             // the "s" is a second byte, not a letter
       "\xFEnames\":\"",           // the "n" likewise
       "\x81\x30", "\x80", "\0"sv, "\xFF\xFF", "\x81", "\xD6",
+      "\x81\n",                 // a second byte, not a line feed
+      "\xFE\"",                 // a second byte, not a quote
+      "\x81" "a", "\x80" "a", "\x80\x80",
   };
   std::vector<Text> subjects = {
       "",
@@ -432,6 +435,11 @@ TEST(RegexMatcherDifferential, SkippingToThePrefixChangesNoMatch) {
       "^names", R"("$)", R"(\bskuId)", "(?i)STOCK", "(?-i)stock", "STOCK\":",
       "中文", "ab中", "红色|names", R"re(names":"(.*?)"[\s\S]*?)re", "st(o)(x)?ck",
       "(",
+      // Patterns of literals, lazy runs and groups, matched on the bytes.
+      "a(.*?)b", "(a)(.*?)(b)", "a.*?", R"re(a[\s\S]*?c.*?b)re", "a(.*?)(.*?)c",
+      R"re("(.*?)")re", "a()b", R"re(\"(.*?)\")re", R"re((ab)[\S\s]*?(c))re",
+      R"re(names":"(.*?)".*?)re", "a.*?.*?b", "()ab(.*?)", "a(.*?)\n", "A(.*?)B.*?C",
+      "a (.*?)}", "a(.*?)]", R"re(a[\s\S]*?)re",
   };
   const std::vector<Text> subjects = DifferentialSubjects();
   for (std::string_view pattern : patterns) {
