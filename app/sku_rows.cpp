@@ -30,14 +30,18 @@ void ListAutoStockRows(const Text& page, RegexMatcher& matcher,
   // One pass over the section gives every SKU's figure; looking each one up
   // with its own backward scan would cost the section's length per SKU.
   const SkuStockIndex stocks(section);
-  const int firstRow = skuList.RowCount();
+  // The rows are built apart and appended in one go: one lock and one view
+  // update for the lot instead of several per SKU.
+  std::vector<std::vector<Text>> rows(static_cast<std::size_t>(matches));
   for (int i = 1; i <= matches; ++i) {
-    const int row = skuList.AppendRow();
-    skuList.SetCell(row, 0, matcher.SubmatchText(i, 1));
-    skuList.SetCell(row, 1, matcher.SubmatchText(i, 2));
-    // The identifier is read back from the list: the row is the truth.
-    skuList.SetCell(row, 2, stocks.StockOf(skuList.Cell(firstRow + i - 1, 1)));
+    std::vector<Text>& row = rows[static_cast<std::size_t>(i - 1)];
+    row.resize(4);
+    row[0] = matcher.SubmatchText(i, 1);
+    row[1] = matcher.SubmatchText(i, 2);
+    // The figure is looked up by the identifier as the row holds it.
+    row[2] = stocks.StockOf(row[1]);
   }
+  skuList.AppendRows(std::move(rows));
 }
 
 void ListManualStockRows(const Text& page, RegexMatcher& matcher,
@@ -45,17 +49,18 @@ void ListManualStockRows(const Text& page, RegexMatcher& matcher,
                          platform::ListViewModel& skuList) {
   matcher.Search(kStockPattern, page);
   const int matches = matcher.MatchCount();
+  std::vector<std::vector<Text>> rows(static_cast<std::size_t>(matches));
   for (int i = 1; i <= matches; ++i) {
-    const int row = skuList.AppendRow();
-    skuList.SetCell(row, 0, matcher.SubmatchText(i, 2));
+    std::vector<Text>& row = rows[static_cast<std::size_t>(i - 1)];
+    row.resize(4);
+    row[0] = matcher.SubmatchText(i, 2);
     // The typed count is read for every row: the user may change it while
     // the cycle runs, and each row shows what it was computed from.
-    skuList.SetCell(row, 1, typedCount.GetText());
-    skuList.SetCell(row, 2, matcher.SubmatchText(i, 1));
-    const double sold =
-        TextToNumber(skuList.Cell(row, 1)) - TextToNumber(skuList.Cell(row, 2));
-    skuList.SetCell(row, 3, NumberText(sold));
+    row[1] = typedCount.GetText();
+    row[2] = matcher.SubmatchText(i, 1);
+    row[3] = NumberText(TextToNumber(row[1]) - TextToNumber(row[2]));
   }
+  skuList.AppendRows(std::move(rows));
 }
 
 Text TotalOfColumn(const platform::ListViewModel& list, int column) {

@@ -1,6 +1,7 @@
 #include "app/sku_stock_index.h"
 
 #include "text/markers.h"
+#include "text/text.h"
 
 namespace velmora {
 namespace {
@@ -9,40 +10,44 @@ constexpr std::string_view kStockKey = "stock\":";
 constexpr std::string_view kIdKeyStart = ",\"skuId\":\"";
 constexpr std::string_view kIdKeyEnd = "\"}";
 
-// Matches are accepted only where a character walk lands, as in the text
-// search every other lookup uses: a lead byte 0x80-0xFF and the non-NUL byte
-// after it form one character, never a match start.
-std::size_t CharLength(std::string_view text, std::size_t pos) {
-  return static_cast<unsigned char>(text[pos]) >= 0x80 && pos + 1 < text.size() &&
-                 text[pos + 1] != '\0'
-             ? 2
-             : 1;
+// The next occurrence of `key` that starts a character, at or after `from`
+// (itself the start of a character); npos when there is none.
+std::size_t FindKey(std::string_view section, std::string_view key, std::size_t from) {
+  if (from >= section.size()) return std::string_view::npos;
+  const int found = Find(section, key, static_cast<int>(from) + 1);
+  return found < 1 ? std::string_view::npos : static_cast<std::size_t>(found) - 1;
 }
 
 }  // namespace
 
 SkuStockIndex::SkuStockIndex(std::string_view section) : section_(section) {
-  // Neither key contains the other's bytes in a way that could overlap: the
-  // stock key holds no comma, so every stock key seen before a closing key
-  // lies wholly before it, and the latest one is the nearest.
+  // The keys are taken in the order they stand, each found once by the
+  // character-aware search. Neither key contains the other's bytes in a way
+  // that could overlap: the stock key holds no comma, so every stock key
+  // found before a closing key lies wholly before it, and the latest one is
+  // the nearest. Both keys start with one ASCII byte, so the byte after a
+  // find starts a character and the search goes on from there.
+  // Item pages spend well over 64 bytes of the section per SKU.
+  stocks_.reserve(section.size() / 64);
   std::size_t lastStockKey = std::string_view::npos;
-  for (std::size_t pos = 0; pos < section.size(); pos += CharLength(section, pos)) {
-    const char c = section[pos];
-    if (c == 's' && section.substr(pos, kStockKey.size()) == kStockKey) {
-      lastStockKey = pos;
-    } else if (c == ',' && section.substr(pos, kIdKeyStart.size()) == kIdKeyStart) {
-      // The identifier whose closing key starts here ends at the first quote
-      // and brace: an identifier containing them could never close here.
-      const std::size_t idStart = pos + kIdKeyStart.size();
-      const std::size_t idEnd = section.find(kIdKeyEnd, idStart);
-      if (idEnd == std::string_view::npos) continue;
-      std::string_view figure;
-      if (lastStockKey != std::string_view::npos) {
-        const std::size_t figureStart = lastStockKey + kStockKey.size();
-        figure = section.substr(figureStart, pos - figureStart);
-      }
-      stocks_.insert_or_assign(section.substr(idStart, idEnd - idStart), figure);
+  std::size_t nextStockKey = FindKey(section, kStockKey, 0);
+  for (std::size_t pos = FindKey(section, kIdKeyStart, 0); pos != std::string_view::npos;
+       pos = FindKey(section, kIdKeyStart, pos + 1)) {
+    while (nextStockKey < pos) {
+      lastStockKey = nextStockKey;
+      nextStockKey = FindKey(section, kStockKey, nextStockKey + 1);
     }
+    // The identifier whose closing key starts here ends at the first quote
+    // and brace: an identifier containing them could never close here.
+    const std::size_t idStart = pos + kIdKeyStart.size();
+    const std::size_t idEnd = section.find(kIdKeyEnd, idStart);
+    if (idEnd == std::string_view::npos) continue;
+    std::string_view figure;
+    if (lastStockKey != std::string_view::npos) {
+      const std::size_t figureStart = lastStockKey + kStockKey.size();
+      figure = section.substr(figureStart, pos - figureStart);
+    }
+    stocks_.insert_or_assign(section.substr(idStart, idEnd - idStart), figure);
   }
 }
 

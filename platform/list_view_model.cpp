@@ -2,7 +2,9 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <climits>
+#include <iterator>
 #include <utility>
 
 #include "platform/qt_text.h"
@@ -28,6 +30,27 @@ int ListViewModel::AppendRow() {
                               Qt::QueuedConnection);
   }
   return static_cast<int>(rows_.size()) - 1;
+}
+
+int ListViewModel::AppendRows(std::vector<std::vector<Text>> rows) {
+  for (std::vector<Text>& row : rows) row.resize(static_cast<std::size_t>(columnCount_));
+  std::lock_guard lock(mutex_);
+  const std::size_t first = rows_.size();
+  if (rows.size() > static_cast<std::size_t>(INT_MAX) - first) return -1;
+  if (rows.empty()) return static_cast<int>(first);
+  try {
+    rows_.reserve(first + rows.size());
+    if (view_ != nullptr) {
+      ListViewTableModel* view = view_;
+      QMetaObject::invokeMethod(
+          view, [view, shown = rows] { view->ApplyAppendRows(shown); },
+          Qt::QueuedConnection);
+    }
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+  std::move(rows.begin(), rows.end(), std::back_inserter(rows_));
+  return static_cast<int>(first);
 }
 
 bool ListViewModel::SetCell(int row, int column, Text text) {
@@ -135,6 +158,14 @@ void ListViewTableModel::ApplyAppend() {
   const int row = static_cast<int>(rows_.size());
   beginInsertRows({}, row, row);
   rows_.emplace_back(static_cast<std::size_t>(store_.ColumnCount()));
+  endInsertRows();
+}
+
+void ListViewTableModel::ApplyAppendRows(std::vector<std::vector<Text>> rows) {
+  if (rows.empty()) return;
+  const int first = static_cast<int>(rows_.size());
+  beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
+  std::move(rows.begin(), rows.end(), std::back_inserter(rows_));
   endInsertRows();
 }
 

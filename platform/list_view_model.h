@@ -31,6 +31,11 @@ class ListViewModel {
 
   // Appends a row of empty cells; returns its 0-based index, -1 on failure.
   int AppendRow();
+  // Appends whole rows at once, each cut or padded with empty cells to the
+  // column count; returns the index of the first, -1 on failure (nothing
+  // appended). One lock and one update of the view for the lot, so a
+  // cycle listing thousands of SKUs does not pay per row.
+  int AppendRows(std::vector<std::vector<Text>> rows);
   // Sets one cell; false when row or column is out of range.
   bool SetCell(int row, int column, Text text);
   // The whole text of one cell; empty when row or column is out of range.
@@ -82,6 +87,7 @@ class ListViewTableModel : public QAbstractTableModel {
   friend class ListViewModel;
 
   void ApplyAppend();
+  void ApplyAppendRows(std::vector<std::vector<Text>> rows);
   void ApplySet(int row, int column, const Text& text);
   void ApplyClear();
 

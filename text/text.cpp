@@ -59,6 +59,9 @@ class BoundaryMatcher {
  public:
   BoundaryMatcher(std::string_view pattern, bool ignoreCase)
       : pattern_(pattern), ignoreCase_(ignoreCase) {
+    // Short patterns never reach the automaton (see Next), so their search
+    // costs no table: keys looked up once per SKU stay cheap.
+    if (UsesBlockScan()) return;
     if (pattern_.size() <= inlineFailure_.size()) {
       failure_ = inlineFailure_.data();
     } else {
@@ -92,7 +95,7 @@ class BoundaryMatcher {
   // calls report overlapping occurrences too; call Reset to skip past one.
   Size Next() {
     const Size m = pattern_.size();
-    if (m <= kShortPattern && pattern_[0] != '\0') return NextShort();
+    if (UsesBlockScan()) return NextShort();
     if (!ignoreCase_ && pattern_[0] != '\0' && !fastGaveUp_) {
       const Size found = NextByMemchr();
       if (found != kFallBack) return found;
@@ -116,6 +119,8 @@ class BoundaryMatcher {
   // Markers, keys and separators: short enough that checking every position
   // the block scan proposes stays linear, whatever the text.
   static constexpr Size kShortPattern = 16;
+
+  bool UsesBlockScan() const { return pattern_.size() <= kShortPattern && pattern_[0] != '\0'; }
 
   // Short patterns: a block scan looks at 16 positions at a time for the
   // pattern's first and last bytes (case-folded like the comparison) and
@@ -191,7 +196,7 @@ class BoundaryMatcher {
 
   std::string_view pattern_;
   bool ignoreCase_;
-  std::array<Size, 64> inlineFailure_{};
+  std::array<Size, 64> inlineFailure_;  // filled only when the automaton runs
   std::unique_ptr<Size[]> heapFailure_;
   Size* failure_ = nullptr;
 
@@ -390,7 +395,14 @@ namespace {
 // normalisation, the position after leading white space and one optional
 // sign, and whether that sign was a minus.
 struct NumberStart {
-  explicit NumberStart(std::string_view text) : normal(NormalizeFullWidth(text)) {
+  explicit NumberStart(std::string_view text) : normal(text) {
+    // Only double-byte characters change under normalisation; the common
+    // plain-ASCII figure is read where it stands.
+    if (std::any_of(text.begin(), text.end(),
+                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+      normalized = NormalizeFullWidth(text);
+      normal = normalized;
+    }
     const std::string_view s = normal;
     while (pos < s.size() && IsAsciiSpace(ByteAt(s, pos))) ++pos;
     if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) {
@@ -398,7 +410,11 @@ struct NumberStart {
       ++pos;
     }
   }
-  Text normal;
+  NumberStart(const NumberStart&) = delete;
+  NumberStart& operator=(const NumberStart&) = delete;
+
+  Text normalized;
+  std::string_view normal;  // the text, or `normalized` when it had to change
   Size pos = 0;
   bool negative = false;
 };
@@ -496,9 +512,16 @@ Text NumberText(double value) {
   if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
   // A zero difference must never read "-0" in a list cell.
   if (value == 0.0) return "0";
+  std::array<char, 64> buffer{};
+  // A whole number below 10^13 has at most 13 digits, which "%.13g" writes
+  // out in full; the integer conversion is several times quicker.
+  if (std::abs(value) < 1e13 && value == std::trunc(value)) {
+    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                         static_cast<long long>(value));
+    if (ec == std::errc()) return Text(buffer.data(), end);
+  }
   // to_chars with a precision is "%.13g" in the C locale, whatever locale
   // the GUI toolkit has switched the process to.
-  std::array<char, 64> buffer{};
   const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                        std::chars_format::general, 13);
   if (ec != std::errc()) return "0";

@@ -110,6 +110,35 @@ TEST(ListViewModelTest, ViewFollowsAppendsSetsAndClearsFromAWorker) {
   EXPECT_EQ(Shown(view, 0, 0), QStringLiteral("after"));
 }
 
+// Rows appended in one go land after the rows already there, each cut or
+// padded to the column count, and reach the view in the store's order.
+TEST(ListViewModelTest, AppendRowsAddsWholeRowsAfterTheExistingOnes) {
+  ListViewModel list(2);
+  ListViewTableModel view(list, {QStringLiteral("a"), QStringLiteral("b")});
+  list.SetCell(list.AppendRow(), 0, "first");
+  std::thread worker([&list] {
+    EXPECT_EQ(list.AppendRows({{kRedGbk, "15"}, {"only one"}, {"x", "y", "cut off"}}), 1);
+    EXPECT_EQ(list.AppendRows({}), 4) << "nothing to add: where the next row would go";
+    list.SetCell(3, 1, "set after");
+  });
+  worker.join();
+  ASSERT_EQ(list.RowCount(), 4);
+  EXPECT_EQ(list.Cell(1, 0), kRedGbk);
+  EXPECT_EQ(list.Cell(2, 0), "only one");
+  EXPECT_EQ(list.Cell(2, 1), "");
+  EXPECT_EQ(list.Cell(3, 1), "set after");
+  EXPECT_EQ(list.Cell(3, 2), "") << "a third cell was never kept";
+
+  Drain();
+  ASSERT_EQ(view.rowCount(), 4);
+  EXPECT_EQ(Shown(view, 0, 0), QStringLiteral("first"));
+  EXPECT_EQ(Shown(view, 1, 0), QStringLiteral("红色"));
+  EXPECT_EQ(Shown(view, 1, 1), QStringLiteral("15"));
+  EXPECT_EQ(Shown(view, 2, 1), QString());
+  EXPECT_EQ(Shown(view, 3, 0), QStringLiteral("x"));
+  EXPECT_EQ(Shown(view, 3, 1), QStringLiteral("set after"));
+}
+
 TEST(ListViewModelTest, AppendOnTheGuiThreadIsShownOnlyAfterQueuedOperationsRun) {
   ListViewModel list(1);
   ListViewTableModel view(list, {QStringLiteral("a")});
