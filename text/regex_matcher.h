@@ -1,10 +1,13 @@
 // RegexMatcher runs one regular expression over one GBK subject and keeps the
-// matches for reading. Matching works on characters: the subject is decoded
-// for the engine (a byte 0x81-0xFF and the byte after it are one character,
-// 0x80 alone is the euro sign, a pair without a mapping is U+FFFD), and every
-// capture comes back as exactly the bytes that stood in the subject, also
-// where those are not valid GBK. The engine is RE2, so a search takes time
-// linear in the subject, also on pages built to make backtracking blow up.
+// matches for reading. Matching works on characters (a byte 0x81-0xFF and the
+// byte after it are one character, 0x80 alone is the euro sign, a pair
+// without a mapping is U+FFFD), and every capture comes back as exactly the
+// bytes that stood in the subject, also where those are not valid GBK. The
+// engine is RE2, run over the decoded subject; patterns made only of ASCII
+// literals, lazy runs and groups (the shape item pages are read with) are
+// matched on the GBK bytes directly, with the same results. Either way a
+// search takes time linear in the subject, also on pages built to make
+// backtracking blow up.
 //
 // Dialect: "." is any character but a line feed; \w is ASCII only; lazy
 // quantifiers; groups numbered from 1; with `global` all non-overlapping
