@@ -1,5 +1,7 @@
 #include "app/sku_stock_index.h"
 
+#include <functional>
+
 #include "text/markers.h"
 #include "text/text.h"
 
@@ -28,7 +30,7 @@ SkuStockIndex::SkuStockIndex(std::string_view section) : section_(section) {
   // the nearest. Both keys start with one ASCII byte, so the byte after a
   // find starts a character and the search goes on from there.
   // Item pages spend well over 64 bytes of the section per SKU.
-  stocks_.reserve(section.size() / 64);
+  entries_.reserve(section.size() / 64);
   std::size_t lastStockKey = std::string_view::npos;
   std::size_t nextStockKey = FindKey(section, kStockKey, 0);
   for (std::size_t pos = FindKey(section, kIdKeyStart, 0); pos != std::string_view::npos;
@@ -47,8 +49,26 @@ SkuStockIndex::SkuStockIndex(std::string_view section) : section_(section) {
       const std::size_t figureStart = lastStockKey + kStockKey.size();
       figure = section.substr(figureStart, pos - figureStart);
     }
-    stocks_.insert_or_assign(section.substr(idStart, idEnd - idStart), figure);
+    entries_.push_back({section.substr(idStart, idEnd - idStart), figure});
   }
+
+  // At most half full, so a probe is short.
+  std::size_t size = 16;
+  while (size < 2 * entries_.size()) size *= 2;
+  slots_.assign(size, 0);
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    // A later closing key of the same identifier takes over its slot.
+    slots_[SlotOf(entries_[i].skuId)] = static_cast<std::uint32_t>(i + 1);
+  }
+}
+
+std::size_t SkuStockIndex::SlotOf(std::string_view skuId) const {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t slot = std::hash<std::string_view>{}(skuId) & mask;
+  while (slots_[slot] != 0 && entries_[slots_[slot] - 1].skuId != skuId) {
+    slot = (slot + 1) & mask;
+  }
+  return slot;
 }
 
 Text SkuStockIndex::StockOf(std::string_view skuId) const {
@@ -59,8 +79,8 @@ Text SkuStockIndex::StockOf(std::string_view skuId) const {
     closingKey += kIdKeyEnd;
     return TextBetweenLast(section_, closingKey, kStockKey);
   }
-  const auto found = stocks_.find(skuId);
-  return found == stocks_.end() ? Text() : Text(found->second);
+  const std::uint32_t entry = slots_[SlotOf(skuId)];
+  return entry == 0 ? Text() : Text(entries_[entry - 1].figure);
 }
 
 }  // namespace velmora

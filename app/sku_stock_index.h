@@ -3,8 +3,9 @@
 // over a page with thousands of SKUs stays linear in the page size.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "text/text.h"
 
@@ -21,10 +22,22 @@ class SkuStockIndex {
   Text StockOf(std::string_view skuId) const;
 
  private:
+  // The slot of `skuId` in slots_: the one naming it, or the empty one
+  // where it would go.
+  std::size_t SlotOf(std::string_view skuId) const;
+
   std::string_view section_;
-  // Identifier -> the figure before its last closing key (empty view when no
-  // stock key precedes that key).
-  std::unordered_map<std::string_view, std::string_view> stocks_;
+  // Every closing key's identifier with the figure before it (an empty view
+  // when no stock key precedes that key), in page order.
+  struct Entry {
+    std::string_view skuId;
+    std::string_view figure;
+  };
+  std::vector<Entry> entries_;
+  // An open-addressing table over entries_: per slot, 1 + the index of the
+  // identifier's last entry, or 0 when empty. One allocation for the lot,
+  // where a node-based map would make one per SKU.
+  std::vector<std::uint32_t> slots_;
 };
 
 }  // namespace velmora

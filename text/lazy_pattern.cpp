@@ -153,36 +153,41 @@ LazySearch::Outcome LazySearch::MatchFrom(std::size_t token, std::size_t at,
         bounds[2 * static_cast<std::size_t>(current.group) + 1] = at;
         break;
       case Kind::kLazyRun: {
-        // The run may take characters up to the first line feed (".*?") or
-        // the end; it tries the shortest first, and the rest of the pattern
-        // decides. When a literal comes next, only the places where it
-        // stands are worth trying.
-        std::size_t limit = subject_.size();
-        if (!current.crossesLines) {
-          const std::size_t lineFeed = NextLineFeed(at);
-          if (lineFeed != kNone) limit = lineFeed;
-        }
+        // The run takes as few characters as the rest of the pattern allows:
+        // none, then one more at a time, up to the end of the subject or, for
+        // ".*?", up to a line feed it may not take. When a literal comes
+        // next, only the places where it stands are worth trying.
         std::size_t next = token + 1;
         while (next < tokens.size() && (tokens[next].kind == Kind::kOpen ||
                                         tokens[next].kind == Kind::kClose)) {
           ++next;
         }
         const bool literalNext = next < tokens.size() && tokens[next].kind == Kind::kLiteral;
-        for (std::size_t end = at;; end += literalNext ? 1 : CharLength(end)) {
+        std::size_t clear = at;  // no line feed stands in [at, clear)
+        for (std::size_t end = at;;) {
           if (literalNext) {
             end = NextLiteral(next, end);
             if (exhausted_) return Outcome::kGaveUp;
-            if (end == kNone) end = limit + 1;
           }
-          if (end > limit || end >= dead_[token + 1]) {
+          if (end == kNone || end >= dead_[token + 1] ||
+              (!current.crossesLines && !LineIsClear(clear, end))) {
             if (current.crossesLines) MarkDead(token, at);
             return Outcome::kNoMatch;
           }
           const Outcome outcome = MatchFrom(token + 1, end, bounds);
           if (outcome != Outcome::kNoMatch) return outcome;
-          if (end == limit) {
+          if (end == subject_.size()) {
             if (current.crossesLines) MarkDead(token, at);
             return Outcome::kNoMatch;
+          }
+          // A literal starts with a one-byte character; otherwise the run
+          // takes the character at `end`, unless it is a line feed it may
+          // not take.
+          if (literalNext) {
+            ++end;
+          } else {
+            if (!current.crossesLines && subject_[end] == '\n') return Outcome::kNoMatch;
+            end += CharLength(end);
           }
         }
       }
@@ -237,25 +242,19 @@ std::size_t LazySearch::NextLiteral(std::size_t token, std::size_t from) {
   }
 }
 
-std::size_t LazySearch::NextLineFeed(std::size_t from) {
-  Memo& memo = lineFeedMemo_;
-  if (memo.from != kNone && memo.from <= from && (memo.at == kNone || from <= memo.at)) {
-    return memo.at;
-  }
-  std::size_t at = from;
-  for (;;) {
-    const void* hit = at < subject_.size()
-                          ? std::memchr(subject_.data() + at, '\n', subject_.size() - at)
-                          : nullptr;
+bool LazySearch::LineIsClear(std::size_t& clear, std::size_t end) {
+  while (clear < end) {
+    const void* hit = std::memchr(subject_.data() + clear, '\n', end - clear);
     const std::size_t found =
-        hit == nullptr ? kNone : static_cast<std::size_t>(static_cast<const char*>(hit) - subject_.data());
-    Spend((found == kNone ? subject_.size() : found) - at + 1);
-    if (found == kNone || StartsCharacter(found, at)) {
-      memo = {from, found};
-      return found;
-    }
-    at = found + 1;
+        hit == nullptr ? end : static_cast<std::size_t>(static_cast<const char*>(hit) - subject_.data());
+    Spend(found - clear + 1);
+    if (found == end) break;
+    // A line feed byte may be the second byte of a character.
+    if (StartsCharacter(found, clear)) return false;
+    clear = found + 1;
   }
+  clear = end;
+  return true;
 }
 
 // Whether the byte at `at` (not NUL) starts a character, given that one starts

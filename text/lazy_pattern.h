@@ -69,8 +69,8 @@ class LazySearch {
   Outcome Next(std::size_t from, std::vector<std::size_t>& bounds);
 
  private:
-  // A search result kept for the next question about the same literal or the
-  // same line: the first hit at or after `from` is `at` (npos for none).
+  // A search result kept for the next question about the same literal: the
+  // first place at or after `from` where it stands is `at` (npos for none).
   struct Memo {
     std::size_t from = std::string_view::npos;
     std::size_t at = std::string_view::npos;
@@ -80,7 +80,9 @@ class LazySearch {
   void MarkDead(std::size_t token, std::size_t from);
   std::size_t FindLiteral(const std::string& literal, std::size_t from) const;
   std::size_t NextLiteral(std::size_t token, std::size_t from);
-  std::size_t NextLineFeed(std::size_t from);
+  // Whether no line feed stands in [clear, end), where `clear` starts a
+  // character; moves `clear` on to `end` when so.
+  bool LineIsClear(std::size_t& clear, std::size_t end);
   bool StartsCharacter(std::size_t at, std::size_t knownBoundary);
   std::size_t CharLength(std::size_t at) const;
   bool Spend(std::size_t work);
@@ -89,7 +91,6 @@ class LazySearch {
   std::string_view subject_;
   bool caseSensitive_;
   std::vector<Memo> literalMemos_;  // one per token
-  Memo lineFeedMemo_;
   // Per token (and one for the pattern's end, never dead): the tokens from
   // there on cannot match at this offset or any later one. A lazy run that
   // may cross lines and fails at an offset fails at every later one too (it
