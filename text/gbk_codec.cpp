@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "text/gbk_decoder.h"
+#include "text/gbk_encoder.h"
 #include "text/icu_converter.h"
 
 namespace velmora {
@@ -20,19 +21,14 @@ std::u16string Utf16FromGbk(std::string_view gbk) {
 }
 
 Text GbkFromUtf16(std::u16string_view utf16) {
-  if (utf16.empty()) return {};
-  IcuConverter converter = OpenIcuConverter(kCodePage936);
-  if (!converter) return {};
-  UErrorCode status = U_ZERO_ERROR;
-  ucnv_setSubstChars(converter.get(), "?", 1, &status);
-  // Code page 936 takes at most two bytes per UTF-16 unit.
-  Text gbk(2 * utf16.size() + 1, '\0');
-  status = U_ZERO_ERROR;
-  const int32_t written = ucnv_fromUChars(
-      converter.get(), gbk.data(), static_cast<int32_t>(gbk.size()),
-      utf16.data(), static_cast<int32_t>(utf16.size()), &status);
-  if (U_FAILURE(status)) return {};
-  gbk.resize(static_cast<std::size_t>(written));
+  Text gbk;
+  gbk_detail::EncodeUtf16(utf16, gbk);
+  return gbk;
+}
+
+std::optional<Text> GbkFromWellFormedUtf8(std::string_view utf8) {
+  Text gbk;
+  if (!gbk_detail::EncodeWellFormedUtf8(utf8, gbk)) return std::nullopt;
   return gbk;
 }
 
@@ -42,6 +38,9 @@ Text GbkFromUtf8(std::string_view utf8) {
                   [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
     return Text(utf8);
   }
+  Text gbk;
+  if (gbk_detail::EncodeWellFormedUtf8(utf8, gbk)) return gbk;
+  // Malformed input: ICU decides how many "?" each broken sequence is.
   std::u16string utf16(utf8.size(), u'\0');
   int32_t length = 0;
   UErrorCode status = U_ZERO_ERROR;

@@ -1,12 +1,13 @@
-// Conversions between GBK (code page 936) text and Unicode. Decoding uses a
-// table built once from ICU and never changed; encoding opens its own ICU
-// converter per call. Any thread may call them at any time.
+// Conversions between GBK (code page 936) text and Unicode, through tables
+// built once from ICU's converter and never changed. Any thread may call them
+// at any time.
 //
 // Decoding reads characters the way every part of the program does: a byte
 // 0x81-0xFF and the byte after it (anything but NUL) are one character; 0x80
 // alone is the euro sign, as in code page 936.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,5 +24,9 @@ std::u16string Utf16FromGbk(std::string_view gbk);
 // a malformed UTF-8 sequence becomes "?". Empty only for empty input.
 Text GbkFromUtf8(std::string_view utf8);
 Text GbkFromUtf16(std::u16string_view utf16);
+
+// GbkFromUtf8 for well-formed UTF-8 only: nothing when `utf8` holds a
+// malformed sequence, an overlong form, a surrogate or a value past U+10FFFF.
+std::optional<Text> GbkFromWellFormedUtf8(std::string_view utf8);
 
 }  // namespace velmora

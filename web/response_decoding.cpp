@@ -51,6 +51,14 @@ std::optional<Text> ConvertToGbk(const Bytes& body, std::string_view charset) {
   if (body.size() > static_cast<std::size_t>(INT32_MAX / 2)) return std::nullopt;
   IcuConverter converter = OpenIcuConverter(ConverterName(charset).c_str());
   if (!converter) return std::nullopt;
+  // Well-formed UTF-8, what most pages that are not GBK send, has one
+  // reading only, so it goes straight to GBK without the trip through
+  // UTF-16; anything malformed is left to the converter's own rules.
+  if (ucnv_getType(converter.get()) == UCNV_UTF8) {
+    std::string_view utf8(reinterpret_cast<const char*>(body.data()), body.size());
+    if (utf8.starts_with("\xEF\xBB\xBF")) utf8.remove_prefix(3);
+    if (std::optional<Text> gbk = GbkFromWellFormedUtf8(utf8)) return gbk;
+  }
   const auto* source = reinterpret_cast<const char*>(body.data());
   const auto sourceSize = static_cast<int32_t>(body.size());
   // One UTF-16 unit per byte is enough for nearly every character set; the

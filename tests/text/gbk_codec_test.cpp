@@ -1,7 +1,10 @@
 #include "text/gbk_codec.h"
 
 #include <gtest/gtest.h>
+#include <unicode/ucnv.h>
+#include <unicode/ustring.h>
 
+#include <random>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -108,6 +111,79 @@ TEST(GbkCodec, EveryMappedPairRoundTrips) {
   }
   // GBK holds 21,886 characters plus the user-defined areas.
   EXPECT_GT(mapped, 21000);
+}
+
+// The encoders walk a table built from ICU's converter; ICU itself,
+// converting the same input in one call, is the reference.
+std::string IcuGbkFromUtf16(std::u16string_view utf16) {
+  UErrorCode status = U_ZERO_ERROR;
+  UConverter* converter = ucnv_open("windows-936-2000", &status);
+  EXPECT_TRUE(U_SUCCESS(status));
+  ucnv_setSubstChars(converter, "?", 1, &status);
+  std::string gbk(2 * utf16.size() + 1, '\0');
+  status = U_ZERO_ERROR;
+  const int32_t written =
+      ucnv_fromUChars(converter, gbk.data(), static_cast<int32_t>(gbk.size()), utf16.data(),
+                      static_cast<int32_t>(utf16.size()), &status);
+  ucnv_close(converter);
+  EXPECT_TRUE(U_SUCCESS(status));
+  gbk.resize(static_cast<std::size_t>(written));
+  return gbk;
+}
+
+std::string IcuGbkFromUtf8(std::string_view utf8) {
+  std::u16string utf16(utf8.size(), u'\0');
+  int32_t length = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strFromUTF8WithSub(utf16.data(), static_cast<int32_t>(utf16.size()), &length, utf8.data(),
+                       static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr, &status);
+  EXPECT_TRUE(U_SUCCESS(status));
+  utf16.resize(static_cast<std::size_t>(length));
+  return IcuGbkFromUtf16(utf16);
+}
+
+TEST(GbkCodec, EncodingAgreesWithIcuOnEveryCharacter) {
+  for (char32_t block = 0; block < 0x10000; block += 0x100) {
+    std::u16string utf16;
+    for (char32_t c = block; c < block + 0x100; ++c) {
+      if (c >= 0xD800 && c <= 0xDFFF) continue;
+      utf16.push_back(static_cast<char16_t>(c));
+    }
+    if (utf16.empty()) continue;
+    SCOPED_TRACE(::testing::Message() << "characters from U+" << std::hex << static_cast<unsigned>(block));
+    const std::string want = IcuGbkFromUtf16(utf16);
+    ASSERT_EQ(Show(GbkFromUtf16(utf16)), Show(want));
+    std::string utf8(4 * utf16.size(), '\0');
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strToUTF8(utf8.data(), static_cast<int32_t>(utf8.size()), &length, utf16.data(),
+                static_cast<int32_t>(utf16.size()), &status);
+    ASSERT_TRUE(U_SUCCESS(status));
+    utf8.resize(static_cast<std::size_t>(length));
+    ASSERT_EQ(Show(GbkFromUtf8(utf8)), Show(want)) << "from UTF-8";
+  }
+}
+
+// Surrogates paired, unpaired and cut off, characters beyond the plane, and
+// UTF-8 that is broken in every way a byte can break it.
+TEST(GbkCodec, EncodingAgreesWithIcuOnRandomInput) {
+  const std::u16string units[] = {u"a", u"\u4E2D", u"\u20AC", u"\U0001F600", u"\xD83D",
+                                  u"\xDE00", u"\uFFFD", u"\uFEFF", u"\u00E9", std::u16string(1, u'\0')};
+  const std::string bytes[] = {"a", "\xE4\xB8\xAD", "\xC3\xA9", "\xF0\x9F\x98\x80", "\xC3",
+                               "\xE4\xB8", "\x80", "\xBF", "\xC0\xAF", "\xE0\x80\xAF",
+                               "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF5", "\xFF", "\xEF\xBB\xBF"};
+  std::mt19937 random(20261211);
+  for (int round = 0; round < 2000; ++round) {
+    std::u16string utf16;
+    std::string utf8;
+    const std::size_t length = random() % 12;
+    for (std::size_t i = 0; i < length; ++i) {
+      utf16 += units[random() % std::size(units)];
+      utf8 += bytes[random() % std::size(bytes)];
+    }
+    ASSERT_EQ(Show(GbkFromUtf16(utf16)), Show(IcuGbkFromUtf16(utf16))) << Show(utf16);
+    ASSERT_EQ(Show(GbkFromUtf8(utf8)), Show(IcuGbkFromUtf8(utf8))) << Show(utf8);
+  }
 }
 
 TEST(GbkCodec, ThreadsConvertAtTheSameTime) {
