@@ -15,6 +15,10 @@ constexpr std::size_t kNone = std::string_view::npos;
 // the same would make that compare the main cost.
 constexpr std::size_t kLongestLiteral = 64;
 
+// Each lazy run is one level of recursion in the search; more runs than any
+// page pattern needs are RE2's, so a long pattern cannot exhaust the stack.
+constexpr int kMostLazyRuns = 16;
+
 // The work a search may do, in bytes looked at and steps taken, before it
 // hands over: a few passes over the subject, and room for small subjects.
 constexpr std::size_t kBudgetPerByte = 8;
@@ -38,6 +42,7 @@ std::optional<LazyPattern> LazyPattern::Parse(std::string_view pattern) {
   LazyPattern parsed;
   std::vector<Token>& tokens = parsed.tokens_;
   int openGroup = 0;
+  int lazyRuns = 0;
   std::size_t at = 0;
   const auto appendLiteral = [&tokens](char c) {
     if (tokens.empty() || tokens.back().kind != Kind::kLiteral) tokens.push_back({});
@@ -58,10 +63,12 @@ std::optional<LazyPattern> LazyPattern::Parse(std::string_view pattern) {
       openGroup = 0;
       ++at;
     } else if (pattern.substr(at).starts_with(kLineRun)) {
+      if (++lazyRuns > kMostLazyRuns) return std::nullopt;
       tokens.push_back(Token{Kind::kLazyRun, {}, false, 0});
       at += kLineRun.size();
     } else if (pattern.substr(at).starts_with(kAnyCharacterRuns[0]) ||
                pattern.substr(at).starts_with(kAnyCharacterRuns[1])) {
+      if (++lazyRuns > kMostLazyRuns) return std::nullopt;
       tokens.push_back(Token{Kind::kLazyRun, {}, true, 0});
       at += kAnyCharacterRuns[0].size();
     } else if (c == '\\' && at + 1 < pattern.size() &&

@@ -64,7 +64,12 @@ TEST(LazyPattern, ParseTakesOnlyLiteralsLazyRunsAndPlainGroups) {
       EXPECT_EQ(parsed->GroupCount(), row.groups);
     }
   }
-  // A literal too long to scan for cheaply is left to RE2 as well.
+  // A literal too long to scan for cheaply, or more lazy runs than the
+  // search should recurse through, are left to RE2 as well.
+  std::string manyRuns = "a";
+  for (int i = 0; i < 16; ++i) manyRuns += ".*?a";
+  EXPECT_TRUE(LazyPattern::Parse(manyRuns).has_value());
+  EXPECT_FALSE(LazyPattern::Parse(manyRuns + ".*?").has_value());
   EXPECT_TRUE(LazyPattern::Parse(std::string(64, 'a')).has_value());
   EXPECT_FALSE(LazyPattern::Parse(std::string(65, 'a')).has_value());
 }
