@@ -46,7 +46,10 @@ std::unique_ptr<const Table> BuildTable() {
   status = U_ZERO_ERROR;
   ucnv_fromUnicode(converter.get(), &target, bytes.data() + bytes.size(), &source,
                    every.data() + every.size(), offsets.data(), true, &status);
-  if (U_FAILURE(status)) return table;
+  if (U_FAILURE(status)) {
+    table->fill(static_cast<std::uint16_t>(kSubstitute));
+    return table;
+  }
   const auto written = static_cast<std::size_t>(target - bytes.data());
   for (std::size_t i = 0; i < written;) {
     const auto from = static_cast<std::size_t>(offsets[i]);
