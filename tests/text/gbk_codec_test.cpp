@@ -1,15 +1,16 @@
 #include "text/gbk_codec.h"
 
 #include <gtest/gtest.h>
-#include <unicode/ucnv.h>
 #include <unicode/ustring.h>
 
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
+#include "tests/support/icu_reference.h"
 #include "tests/support/show_bytes.h"
 
 namespace velmora {
@@ -116,30 +117,15 @@ TEST(GbkCodec, EveryMappedPairRoundTrips) {
 // The encoders walk a table built from ICU's converter; ICU itself,
 // converting the same input in one call, is the reference.
 std::string IcuGbkFromUtf16(std::u16string_view utf16) {
-  UErrorCode status = U_ZERO_ERROR;
-  UConverter* converter = ucnv_open("windows-936-2000", &status);
-  EXPECT_TRUE(U_SUCCESS(status));
-  ucnv_setSubstChars(converter, "?", 1, &status);
-  std::string gbk(2 * utf16.size() + 1, '\0');
-  status = U_ZERO_ERROR;
-  const int32_t written =
-      ucnv_fromUChars(converter, gbk.data(), static_cast<int32_t>(gbk.size()), utf16.data(),
-                      static_cast<int32_t>(utf16.size()), &status);
-  ucnv_close(converter);
-  EXPECT_TRUE(U_SUCCESS(status));
-  gbk.resize(static_cast<std::size_t>(written));
-  return gbk;
+  const std::optional<std::string> gbk = testing::IcuGbkFromUtf16(utf16);
+  EXPECT_TRUE(gbk.has_value());
+  return gbk.value_or("");
 }
 
 std::string IcuGbkFromUtf8(std::string_view utf8) {
-  std::u16string utf16(utf8.size(), u'\0');
-  int32_t length = 0;
-  UErrorCode status = U_ZERO_ERROR;
-  u_strFromUTF8WithSub(utf16.data(), static_cast<int32_t>(utf16.size()), &length, utf8.data(),
-                       static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr, &status);
-  EXPECT_TRUE(U_SUCCESS(status));
-  utf16.resize(static_cast<std::size_t>(length));
-  return IcuGbkFromUtf16(utf16);
+  const std::optional<std::string> gbk = testing::IcuGbkFromUtf8(utf8);
+  EXPECT_TRUE(gbk.has_value());
+  return gbk.value_or("");
 }
 
 TEST(GbkCodec, EncodingAgreesWithIcuOnEveryCharacter) {
