@@ -2,11 +2,10 @@
 
 #include <unicode/ustring.h>
 
-#include <algorithm>
+#include <utility>
 
 #include "text/gbk_decoder.h"
 #include "text/gbk_encoder.h"
-#include "text/icu_converter.h"
 
 namespace velmora {
 
@@ -33,13 +32,7 @@ std::optional<Text> GbkFromWellFormedUtf8(std::string_view utf8) {
 }
 
 Text GbkFromUtf8(std::string_view utf8) {
-  // Plain ASCII is the same in both; most texts the window hands over are.
-  if (std::all_of(utf8.begin(), utf8.end(),
-                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-    return Text(utf8);
-  }
-  Text gbk;
-  if (gbk_detail::EncodeWellFormedUtf8(utf8, gbk)) return gbk;
+  if (std::optional<Text> gbk = GbkFromWellFormedUtf8(utf8)) return std::move(*gbk);
   // Malformed input: ICU decides how many "?" each broken sequence is.
   std::u16string utf16(utf8.size(), u'\0');
   int32_t length = 0;

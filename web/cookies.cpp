@@ -58,6 +58,12 @@ Text ReturnedCookies(std::string_view headerText) {
   return Left(cookies, static_cast<int>(cookies.size()) - 2);
 }
 
+Text ResponseCookies(std::string_view headerText, Text* cookies, bool merge) {
+  Text returned = ReturnedCookies(headerText);
+  if (merge && cookies != nullptr) returned = MergeCookies(*cookies, returned);
+  return returned;
+}
+
 Text MergeCookies(Text& oldCookies, Text& newCookies) {
   oldCookies = RemoveSpaces(oldCookies);
   newCookies = RemoveSpaces(newCookies);

@@ -42,4 +42,9 @@ Text ReturnedCookies(std::string_view headerText);
 // Old "a=1; b=2", new "b=3" gives "b=3; a=1".
 Text MergeCookies(Text& oldCookies, Text& newCookies);
 
+// What a client reports as a response's cookies: the ReturnedCookies of
+// `headerText`, merged into `*cookies` (which then holds the merge, see
+// MergeCookies) when `merge` and `cookies` is given.
+Text ResponseCookies(std::string_view headerText, Text* cookies, bool merge);
+
 }  // namespace velmora

@@ -113,16 +113,13 @@ Text HttpFetch(const Text& url, int method, const Text& postData, Text* cookies,
   // "HTTP/1.1 " takes the first nine bytes; the rest of the line is e.g. "200 OK".
   Write(statusText, Middle(head, 10, Find(head, "\r\n", 10) - 10));
 
-  Text returned = ReturnedCookies(head);
   for (const Text& line : Split(head, "\r\n")) {
     if (EqualText(Left(line, 10), "Location: ", false)) {
       Write(location, Middle(line, 11, static_cast<int>(line.size())));
     }
   }
-  if (mergeCookies && !cookieText.empty()) {
-    returned = MergeCookies(*cookies, returned);
-  }
-  Write(returnedCookies, returned);
+  // Only cookies that were sent are merged into.
+  Write(returnedCookies, ResponseCookies(head, cookies, mergeCookies && !cookieText.empty()));
   if (responseBody != nullptr) {
     *responseBody = response.body;
   }

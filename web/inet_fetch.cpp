@@ -110,10 +110,7 @@ Bytes InetFetch(const Text& url, int method, const Text& postData, Text* cookies
   if (responseHeaders != nullptr) {
     *responseHeaders = head;
   }
-  Text returned = ReturnedCookies(head);
-  if (mergeCookies && cookies != nullptr) {
-    returned = MergeCookies(*cookies, returned);
-  }
+  const Text returned = ResponseCookies(head, cookies, mergeCookies);
   if (returnedCookies != nullptr) {
     *returnedCookies = returned;
   }

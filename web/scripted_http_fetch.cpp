@@ -188,10 +188,7 @@ Bytes ScriptedHttpFetch(const Text& url, int method, const Text& postData, Text*
   if (statusCode != nullptr) {
     *statusCode = status;
   }
-  Text returned = ReturnedCookies(head);
-  if (mergeCookies && cookies != nullptr) {
-    returned = MergeCookies(*cookies, returned);
-  }
+  const Text returned = ResponseCookies(head, cookies, mergeCookies);
   if (returnedCookies != nullptr) {
     *returnedCookies = returned;
   }
