@@ -99,9 +99,9 @@ void BM_ManualCycleWork(benchmark::State& state) {
 }
 BENCHMARK(BM_ManualCycleWork)->Arg(0)->Arg(200)->Arg(2000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// HttpFetch of the 200-SKU page from a loopback server, as a cycle fetches it.
+// HttpFetch of the same page from a loopback server, as a cycle fetches it.
 void BM_LoopbackDownload(benchmark::State& state) {
-  const std::string& page = PageWithSkus(200);
+  const std::string& page = PageWithSkus(static_cast<int>(state.range(0)));
   httplib::Server server;
   server.Get("/item", [&page](const httplib::Request&, httplib::Response& response) {
     response.set_content(page, "text/html");
@@ -121,7 +121,7 @@ void BM_LoopbackDownload(benchmark::State& state) {
   if (bytes < kPageBytes / 2) state.SkipWithError("the loopback download failed");
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
-BENCHMARK(BM_LoopbackDownload)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoopbackDownload)->Arg(200)->Arg(2000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 std::filesystem::path ScratchDirectory() {
   std::random_device seed;
@@ -249,10 +249,15 @@ int main(int argc, char** argv) {
                       "BM_ManualCycleWork/2000", "BM_ManualCycleWork/200", 2.0);
   reporter.PrintRatio("  (bare loop doing the same work: 2000 SKUs / 200 SKUs)",
                       "BM_BareManualLoop/2000", "BM_BareManualLoop/200", 2.0);
-  reporter.PrintRatio("auto cycle work / loopback download, 1 MB, 200 SKUs",
-                      "BM_AutoCycleWork/200", "BM_LoopbackDownload", 1.0);
-  reporter.PrintRatio("manual cycle work / loopback download, 1 MB, 200 SKUs",
-                      "BM_ManualCycleWork/200", "BM_LoopbackDownload", 1.0);
+  for (const char* skus : {"200", "2000"}) {
+    const std::string download = std::string("BM_LoopbackDownload/") + skus;
+    reporter.PrintRatio(("auto cycle work / loopback download, 1 MB, " + std::string(skus) +
+                         " SKUs").c_str(),
+                        std::string("BM_AutoCycleWork/") + skus, download, 1.0);
+    reporter.PrintRatio(("manual cycle work / loopback download, 1 MB, " + std::string(skus) +
+                         " SKUs").c_str(),
+                        std::string("BM_ManualCycleWork/") + skus, download, 1.0);
+  }
   reporter.PrintRatio("record file, 100,000 rows / same bytes in one call",
                       "BM_WriteSalesRecord", "BM_WriteSameBytesInOneCall", 2.0);
   std::printf("\nWhere the cycle work goes (ms per page, us per SKU):\n");
