@@ -86,6 +86,16 @@ std::optional<LazyPattern> LazyPattern::Parse(std::string_view pattern) {
   }
   if (openGroup != 0) return std::nullopt;
 
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    if (tokens[i].kind != Kind::kLazyRun) continue;
+    std::size_t next = i + 1;
+    while (next < tokens.size() &&
+           (tokens[next].kind == Kind::kOpen || tokens[next].kind == Kind::kClose)) {
+      ++next;
+    }
+    if (next < tokens.size() && tokens[next].kind == Kind::kLiteral) tokens[i].literalAfter = next;
+  }
+
   std::size_t first = 0;
   while (first < tokens.size() && tokens[first].kind != Kind::kLiteral) {
     if (tokens[first].kind == Kind::kLazyRun) return std::nullopt;
@@ -119,6 +129,11 @@ LazySearch::Outcome LazySearch::Next(std::size_t from, std::vector<std::size_t>&
     // The literal's first character is one byte, so the next character
     // starts right after it, whether or not the candidate is a match.
     if (StartsCharacter(candidate, at)) {
+      if (FirstParse(candidate, bounds)) {
+        bounds[0] = candidate;
+        return Outcome::kMatch;
+      }
+      if (exhausted_) return Outcome::kGaveUp;
       const Outcome outcome = MatchFrom(0, candidate, bounds);
       if (outcome == Outcome::kMatch) {
         bounds[0] = candidate;
@@ -129,6 +144,44 @@ LazySearch::Outcome LazySearch::Next(std::size_t from, std::vector<std::size_t>&
     at = candidate + 1;
   }
   return Outcome::kNoMatch;
+}
+
+// The parse the backtracking below tries first, taken straight through: each
+// lazy run ends where the literal after it next stands (or takes nothing when
+// no literal follows), and every later step must then succeed as it comes.
+// On item pages that first parse is nearly always the match, so this loop
+// finds it without the recursion's bookkeeping; when any step fails, false
+// leaves the decision to MatchFrom, which retries from the same start.
+bool LazySearch::FirstParse(std::size_t at, std::vector<std::size_t>& bounds) {
+  using Kind = LazyPattern::Kind;
+  for (const LazyPattern::Token& current : pattern_.tokens_) {
+    switch (current.kind) {
+      case Kind::kLiteral:
+        if (subject_.size() - at < current.literal.size() ||
+            !StandsAt(subject_.data() + at, current.literal, caseSensitive_)) {
+          return false;
+        }
+        at += current.literal.size();
+        break;
+      case Kind::kOpen:
+        bounds[2 * static_cast<std::size_t>(current.group)] = at;
+        break;
+      case Kind::kClose:
+        bounds[2 * static_cast<std::size_t>(current.group) + 1] = at;
+        break;
+      case Kind::kLazyRun: {
+        if (current.literalAfter == kNone) break;
+        const std::size_t end = NextLiteral(current.literalAfter, at);
+        if (end == kNone) return false;
+        std::size_t clear = at;
+        if (!current.crossesLines && !LineIsClear(clear, end)) return false;
+        at = end;
+        break;
+      }
+    }
+  }
+  bounds[1] = at;
+  return true;
 }
 
 LazySearch::Outcome LazySearch::MatchFrom(std::size_t token, std::size_t at,
@@ -164,12 +217,8 @@ LazySearch::Outcome LazySearch::MatchFrom(std::size_t token, std::size_t at,
         // none, then one more at a time, up to the end of the subject or, for
         // ".*?", up to a line feed it may not take. When a literal comes
         // next, only the places where it stands are worth trying.
-        std::size_t next = token + 1;
-        while (next < tokens.size() && (tokens[next].kind == Kind::kOpen ||
-                                        tokens[next].kind == Kind::kClose)) {
-          ++next;
-        }
-        const bool literalNext = next < tokens.size() && tokens[next].kind == Kind::kLiteral;
+        const std::size_t next = current.literalAfter;
+        const bool literalNext = next != kNone;
         std::size_t clear = at;  // no line feed stands in [at, clear)
         for (std::size_t end = at;;) {
           if (literalNext) {

@@ -43,6 +43,9 @@ class LazyPattern {
     std::string literal;        // kLiteral: the characters, unescaped
     bool crossesLines = false;  // kLazyRun: "[\s\S]*?" rather than ".*?"
     int group = 0;              // kOpen, kClose: the group's number
+    // kLazyRun: the literal the run is followed by, past any group marks;
+    // npos when another run or the pattern's end follows.
+    std::size_t literalAfter = std::string::npos;
   };
 
   LazyPattern() = default;
@@ -76,6 +79,7 @@ class LazySearch {
     std::size_t at = std::string_view::npos;
   };
 
+  bool FirstParse(std::size_t at, std::vector<std::size_t>& bounds);
   Outcome MatchFrom(std::size_t token, std::size_t at, std::vector<std::size_t>& bounds);
   void MarkDead(std::size_t token, std::size_t from);
   std::size_t FindLiteral(const std::string& literal, std::size_t from) const;
