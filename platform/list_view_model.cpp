@@ -1,6 +1,7 @@
 #include "platform/list_view_model.h"
 
 #include <QMetaObject>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <climits>
@@ -10,6 +11,31 @@
 #include "platform/qt_text.h"
 
 namespace velmora::platform {
+namespace {
+
+// A cell is painted from at most this many bytes, as the system's own list
+// control shows at most 259 characters of an item. The store keeps the whole
+// text; a cell that took in a megabyte of a minified page would otherwise be
+// converted and laid out again on every repaint, for seconds each time.
+constexpr std::size_t kMostShownBytes = 512;
+
+// The shown part of a cell: all of it when short, otherwise the characters
+// that fit in kMostShownBytes (never half of one), then an ellipsis.
+QString ShownText(std::string_view cell) {
+  if (cell.size() <= kMostShownBytes) return ToQString(cell);
+  std::size_t end = 0;
+  for (;;) {
+    // The decoder's rule: a byte 0x81-0xFF and the non-NUL byte after it are
+    // one character.
+    const bool pair = static_cast<unsigned char>(cell[end]) >= 0x81 && cell[end + 1] != '\0';
+    const std::size_t next = end + (pair ? 2 : 1);
+    if (next > kMostShownBytes) break;
+    end = next;
+  }
+  return ToQString(cell.substr(0, end)) + QChar(0x2026);
+}
+
+}  // namespace
 
 ListViewModel::ListViewModel(int columnCount)
     : columnCount_(columnCount < 1 ? 1 : columnCount) {}
@@ -125,11 +151,17 @@ QVariant ListViewTableModel::data(const QModelIndex& index, int role) const {
       index.column() >= store_.ColumnCount()) {
     return {};
   }
+  const Text& cell =
+      rows_[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
   switch (role) {
     case Qt::DisplayRole:
+      return ShownText(cell);
     case Qt::ToolTipRole:
-      return ToQString(rows_[static_cast<std::size_t>(index.row())]
-                            [static_cast<std::size_t>(index.column())]);
+      // Qt reads a tooltip that looks like markup as rich text and would
+      // load the images a page's "<img src=...>" names; cells come from
+      // pages, so the tooltip is always plain text made safe.
+      if (cell.empty()) return {};
+      return Qt::convertFromPlainText(ShownText(cell), Qt::WhiteSpaceNormal);
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     default:

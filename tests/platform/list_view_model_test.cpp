@@ -79,6 +79,38 @@ TEST(ListViewModelTest, ViewShowsRowsPresentWhenAttached) {
   EXPECT_FALSE(view.flags(view.index(0, 0)).testFlag(Qt::ItemIsEditable));
 }
 
+TEST(ListViewModelTest, ViewShowsPageTextAsPlainTextCutToTheListsLimit) {
+  // "红" is two bytes: a 600-byte cell of them is cut after 256 characters.
+  std::string red;
+  for (int i = 0; i < 300; ++i) red += "\xba\xec";
+  struct Row {
+    const char* name;
+    Text cell;
+    QString shown;
+  };
+  const Row rows[] = {
+      {"short text whole", "15", QStringLiteral("15")},
+      {"markup stays text", "<img src=/dev/zero>", QStringLiteral("<img src=/dev/zero>")},
+      {"ASCII cut at 512 bytes", std::string(100000, 'a'),
+       QString(512, QLatin1Char('a')) + QChar(0x2026)},
+      {"never half a character", "a" + red, QStringLiteral("a") + QString(255, QChar(0x7EA2)) +
+                                                QChar(0x2026)},
+  };
+  ListViewModel list(1);
+  for (const Row& row : rows) list.SetCell(list.AppendRow(), 0, row.cell);
+  ListViewTableModel view(list, {QStringLiteral("a")});
+  for (int i = 0; i < static_cast<int>(std::size(rows)); ++i) {
+    SCOPED_TRACE(rows[i].name);
+    EXPECT_EQ(Shown(view, i, 0), rows[i].shown);
+    EXPECT_EQ(list.Cell(i, 0), rows[i].cell) << "the store keeps the whole text";
+    // A tooltip of markup would be rendered, loading what it names; the
+    // shown text must come back escaped instead.
+    const QString tip = view.data(view.index(i, 0), Qt::ToolTipRole).toString();
+    EXPECT_FALSE(tip.contains(QStringLiteral("<img")));
+    EXPECT_TRUE(tip.contains(rows[i].shown.toHtmlEscaped().left(20))) << tip.toStdString();
+  }
+}
+
 TEST(ListViewModelTest, ViewFollowsAppendsSetsAndClearsFromAWorker) {
   ListViewModel list(2);
   ListViewTableModel view(list, {QStringLiteral("a"), QStringLiteral("b")});
