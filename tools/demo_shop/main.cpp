@@ -3,7 +3,8 @@
 //
 //   velmora_demo_shop [--port N] [--seed N] [--interval-ms N]
 //
-// --port 0 (the default) picks a free port; --interval-ms 0 keeps the stock
+// --port 0 (the default) picks a free port; --interval-ms (at most a day, in
+// ms) sets the mean time between random moves, and 0 keeps the stock
 // still except for POST /step and POST /stock?sku=..&value=.. requests.
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,10 @@ bool ReadNumber(const char* text, long& value) {
   value = std::strtol(text, &end, 10);
   return *text != '\0' && *end == '\0' && value >= 0;
 }
+
+// A day between moves is as slow as a demo needs; the random spread around
+// the interval is drawn as an int, which a longer one would overflow.
+constexpr long kLongestInterval = 24L * 60 * 60 * 1000;
 
 int Usage() {
   std::fprintf(stderr,
@@ -38,7 +43,7 @@ int main(int argc, char** argv) {
       options.port = static_cast<int>(value);
     } else if (std::strcmp(argv[i], "--seed") == 0) {
       options.seed = static_cast<std::uint32_t>(value);
-    } else if (std::strcmp(argv[i], "--interval-ms") == 0) {
+    } else if (std::strcmp(argv[i], "--interval-ms") == 0 && value <= kLongestInterval) {
       options.stepInterval = std::chrono::milliseconds(value);
     } else {
       return Usage();
