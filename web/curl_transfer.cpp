@@ -162,8 +162,16 @@ std::size_t OnHeaderLine(char* data, std::size_t size, std::size_t count, void* 
   state->lastActivity = Clock::now();
   std::string_view line(data, length);
   // Each response of a redirect chain or an interim 1xx starts afresh, so
-  // only the final response's headers and body remain.
-  if (line.starts_with("HTTP/")) {
+  // only the final response's headers and body remain. A status line only
+  // ever opens a header block: inside one, "HTTP/..." is just a header, and
+  // after the block's empty line anything else is a chunked trailer, which
+  // is not part of the response headers.
+  const bool opensResponse = line.starts_with("HTTP/") &&
+                             (state->headersComplete || state->response.headers.empty());
+  if (state->headersComplete && !opensResponse) {
+    return length;
+  }
+  if (opensResponse) {
     state->response.headers.clear();
     state->response.body.clear();
     state->headerBytes = 0;
@@ -244,7 +252,6 @@ bool IsConnectFailure(CURLcode code) {
     case CURLE_PROXY:
     case CURLE_SEND_ERROR:
     case CURLE_FAILED_INIT:
-    case CURLE_OUT_OF_MEMORY:
       return true;
     default:
       return false;
