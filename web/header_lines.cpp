@@ -1,5 +1,7 @@
 #include "web/header_lines.h"
 
+#include <utility>
+
 namespace velmora {
 
 Text HeaderLineName(std::string_view line) {
@@ -10,6 +12,19 @@ Text HeaderLineName(std::string_view line) {
 Text HeaderLineValue(std::string_view line) {
   const int colon = Find(line, ":");
   return colon == -1 ? Text() : Trim(line.substr(static_cast<std::size_t>(colon)));
+}
+
+void AddHeaderLine(std::vector<Text>& lines, Text line) {
+  const Text name = HeaderLineName(line);
+  if (!name.empty()) {
+    for (Text& existing : lines) {
+      if (EqualText(HeaderLineName(existing), name, false)) {
+        existing = std::move(line);
+        return;
+      }
+    }
+  }
+  lines.push_back(std::move(line));
 }
 
 }  // namespace velmora

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "text/text.h"
 
@@ -14,5 +15,11 @@ Text HeaderLineName(std::string_view line);
 // The text after the line's first ":", trimmed of spaces; empty when the line
 // has no ":". Later colons belong to the value: "Date: 08:00" gives "08:00".
 Text HeaderLineValue(std::string_view line);
+
+// Adds `line` to a request's header `lines` the way a request header replaces
+// one of the same name: a line whose name matches (letter case ignored) is
+// overwritten in its place, otherwise `line` goes last. A line without a name
+// is always added.
+void AddHeaderLine(std::vector<Text>& lines, Text line);
 
 }  // namespace velmora

@@ -2,8 +2,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <utility>
 
 #include "web/cookies.h"
+#include "web/header_lines.h"
 #include "web/http_method.h"
 #include "web/response_decoding.h"
 
@@ -71,7 +73,12 @@ Text HttpFetch(const Text& url, int method, const Text& postData, Text* cookies,
   if (method == 1 || !postData.empty()) {
     request.body = TextToBytes(postData);
   }
-  request.headerLines = Split(HttpFetchHeaderBlock(headers, method, cookieText), "\r\n");
+  // The block is added with replacement: where two lines name the same
+  // header ("User-Agent:X" beside the default "User-Agent: ..."), the later
+  // one takes the earlier one's place and one line goes out.
+  for (Text& line : Split(HttpFetchHeaderBlock(headers, method, cookieText), "\r\n")) {
+    if (!line.empty()) AddHeaderLine(request.headerLines, std::move(line));
+  }
   request.followRedirects = !disableRedirects;
   request.redirectSchemes = address->secure || !proxy.empty() ? (address->secure ? "https" : "http")
                                                                : "http,https";

@@ -72,14 +72,7 @@ void SetRequestHeader(std::vector<Text>& lines, const Text& name, const Text& va
   if (name.empty()) {
     return;
   }
-  const Text line = name + ": " + value;
-  for (Text& existing : lines) {
-    if (EqualText(HeaderLineName(existing), name, false)) {
-      existing = line;
-      return;
-    }
-  }
-  lines.push_back(line);
+  AddHeaderLine(lines, name + ": " + value);
 }
 
 std::chrono::milliseconds Positive(int ms, int fallbackMs) {
