@@ -54,6 +54,17 @@ void BM_FindBackwardWholeText(benchmark::State& state) {
 }
 BENCHMARK(BM_FindBackwardWholeText)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 
+// Backward search visits every occurrence, and here they overlap: a long
+// periodic marker in a periodic text.
+void BM_FindBackwardOverlappingMarker(benchmark::State& state) {
+  const std::size_t bytes = static_cast<std::size_t>(state.range(0)) << 20;
+  const std::string page(bytes, 'a');
+  const std::string marker(bytes / 2, 'a');
+  for (auto _ : state) benchmark::DoNotOptimize(velmora::FindBackward(page, marker));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
+}
+BENCHMARK(BM_FindBackwardOverlappingMarker)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+
 void BM_SplitLines(benchmark::State& state) {
   const std::string page = MakePage(static_cast<std::size_t>(state.range(0)) << 20);
   for (auto _ : state) benchmark::DoNotOptimize(velmora::Split(page, "\r\n"));

@@ -159,9 +159,10 @@ class BoundaryMatcher {
 
   // The common exact search: memchr finds candidates for the first byte at
   // memory speed, memcmp confirms them, StartsCharacter rules out second
-  // bytes. Candidates that fail the compare spend a budget of about the
-  // text's length; a hostile text that exhausts it (long runs of a repeated
-  // prefix) hands over to the automaton, which stays linear.
+  // bytes. Every compare spends a budget of about the text's length, also
+  // one that matches: the occurrences of a long periodic pattern in a
+  // periodic text overlap, and backward search visits each of them. A text
+  // that exhausts the budget hands over to the automaton, which stays linear.
   // The budget: compare work may not exceed twice the distance scanned.
   Size NextByMemchr() {
     const Size m = pattern_.size();
@@ -174,16 +175,16 @@ class BoundaryMatcher {
       }
       const Size candidate = static_cast<Size>(static_cast<const char*>(hit) - text_.data());
       next_ = candidate + 1;
-      if (std::memcmp(text_.data() + candidate, pattern_.data(), m) != 0) {
-        fastWork_ += m;
-        if (fastWork_ > 2 * (next_ - fastStart_) + 64) {
-          fastGaveUp_ = true;
-          state_ = 0;
-          return kFallBack;
-        }
-        continue;
+      const bool equal = std::memcmp(text_.data() + candidate, pattern_.data(), m) == 0;
+      fastWork_ += m;
+      const bool overBudget = fastWork_ > 2 * (next_ - fastStart_) + 64;
+      if (overBudget) {
+        // The automaton takes over from next_ on the following call, or now.
+        fastGaveUp_ = true;
+        state_ = 0;
       }
-      if (StartsCharacter(candidate)) return candidate;
+      if (equal && StartsCharacter(candidate)) return candidate;
+      if (overBudget) return kFallBack;
     }
     next_ = limit_;
     return std::string_view::npos;
