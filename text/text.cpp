@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -467,7 +468,11 @@ double TextToNumber(std::string_view text) {
   }
   if (!anyDigit) return 0.0;
   const Size mantissaEnd = pos;
-  long exponent = 0;
+  // Past this the number is out of range whatever its digits say, so longer
+  // exponents need not be read in full; the digits of the mantissa can move
+  // the point as far as there are digits.
+  const std::int64_t exponentCap = 100000 + static_cast<std::int64_t>(mantissaEnd - mantissaBegin);
+  std::int64_t exponent = 0;
   bool hasExponent = false;
   if (pos < s.size() && (s[pos] == 'e' || s[pos] == 'E' || s[pos] == 'd' || s[pos] == 'D')) {
     Size p = pos + 1;
@@ -479,7 +484,7 @@ double TextToNumber(std::string_view text) {
     if (isDigit(p)) {
       hasExponent = true;
       for (; isDigit(p); ++p) {
-        if (exponent < 100000) exponent = exponent * 10 + (s[p] - '0');
+        if (exponent < exponentCap) exponent = exponent * 10 + (s[p] - '0');
       }
       if (expNegative) exponent = -exponent;
       pos = p;
@@ -499,8 +504,9 @@ double TextToNumber(std::string_view text) {
   if (ec == std::errc::result_out_of_range) {
     // Decimal magnitude of the first significant digit tells overflow from
     // underflow, as strtod would report with HUGE_VAL or 0.
-    const long magnitude = intDigits > 0 ? static_cast<long>(intDigits) + exponent
-                                         : exponent - static_cast<long>(leadingFractionZeros);
+    const std::int64_t magnitude =
+        intDigits > 0 ? static_cast<std::int64_t>(intDigits) + exponent
+                      : exponent - static_cast<std::int64_t>(leadingFractionZeros);
     value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
   } else if (ec != std::errc()) {
     value = 0.0;

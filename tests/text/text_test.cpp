@@ -402,6 +402,10 @@ TEST(TextConversion, TextToNumber) {
     SCOPED_TRACE(Show(row.text));
     EXPECT_EQ(TextToNumber(row.text), row.want);
   }
+  // A mantissa of a million digits moves the point as far as its exponent.
+  const std::string zeros(1000000, '0');
+  EXPECT_EQ(TextToNumber("0." + zeros + "1e1000000"), 0.1);
+  EXPECT_EQ(TextToNumber("1" + zeros + "e-1000000"), 1.0);
 }
 
 TEST(TextConversion, NumberText) {
