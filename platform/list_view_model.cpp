@@ -25,9 +25,10 @@ QString ShownText(std::string_view cell) {
   if (cell.size() <= kMostShownBytes) return ToQString(cell);
   std::size_t end = 0;
   for (;;) {
-    // The decoder's rule: a byte 0x81-0xFF and the non-NUL byte after it are
+    // The decoder's rule: a byte 0x81-0xFE and the non-NUL byte after it are
     // one character.
-    const bool pair = static_cast<unsigned char>(cell[end]) >= 0x81 && cell[end + 1] != '\0';
+    const auto lead = static_cast<unsigned char>(cell[end]);
+    const bool pair = lead >= 0x81 && lead != 0xFF && cell[end + 1] != '\0';
     const std::size_t next = end + (pair ? 2 : 1);
     if (next > kMostShownBytes) break;
     end = next;

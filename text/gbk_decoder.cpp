@@ -29,8 +29,12 @@ constexpr std::uint32_t Pack(char32_t c) {
 
 constexpr char16_t kReplacement = 0xFFFD;
 constexpr char16_t kEuro = 0x20AC;
+// Code page 936 gives the byte 0xFF a character of its own in the private
+// use area, as the encoder writes U+F8F5 back as 0xFF.
+constexpr char16_t kLoneFF = 0xF8F5;
 constexpr std::uint32_t kPackedReplacement = Pack(kReplacement);
 constexpr std::uint32_t kPackedEuro = Pack(kEuro);
+constexpr std::uint32_t kPackedLoneFF = Pack(kLoneFF);
 
 // Mappings of every two-byte character, indexed by (lead - 0x80) << 8 | trail.
 // Built once from ICU's code page 936 and never changed afterwards, so threads
@@ -86,6 +90,7 @@ inline Widths CharWidths(const unsigned char* s, std::size_t n, std::size_t i,
   const unsigned b = s[i];
   if (b < 0x80) return {1, 1};
   if (b == 0x80) return {1, kPackedEuro >> 24};
+  if (b == 0xFF) return {1, kPackedLoneFF >> 24};
   if (i + 1 < n && s[i + 1] != 0) {
     return {2, table.utf8[((b - 0x80) << 8) | s[i + 1]] >> 24};
   }
@@ -144,6 +149,9 @@ std::size_t DecodeToUtf8(std::string_view gbk, char* out,
       } else if (b == 0x80) {
         o += Put(out + o, kPackedEuro);
         ++in;
+      } else if (b == 0xFF) {
+        o += Put(out + o, kPackedLoneFF);
+        ++in;
       } else if (in + 1 < n && s[in + 1] != 0) {
         o += Put(out + o, table.utf8[((b - 0x80) << 8) | s[in + 1]]);
         in += 2;
@@ -169,6 +177,9 @@ std::u16string DecodeToUtf16(std::string_view gbk) {
       ++in;
     } else if (b == 0x80) {
       out[o++] = kEuro;
+      ++in;
+    } else if (b == 0xFF) {
+      out[o++] = kLoneFF;
       ++in;
     } else if (in + 1 < n && s[in + 1] != 0) {
       out[o++] = table.utf16[((b - 0x80) << 8) | s[in + 1]];

@@ -4,10 +4,11 @@
 //
 // Character rules, the same for every caller:
 //   - a byte below 0x80 is itself;
-//   - 0x80 alone is the euro sign, as code page 936 defines it;
-//   - a byte 0x81-0xFF followed by any byte but NUL is one two-byte character:
+//   - 0x80 alone is the euro sign and 0xFF alone is U+F8F5, as code page 936
+//     defines them;
+//   - a byte 0x81-0xFE followed by any byte but NUL is one two-byte character:
 //     its code page 936 mapping, or U+FFFD when it has none;
-//   - a byte 0x81-0xFF at the end or before a NUL is one U+FFFD.
+//   - a byte 0x81-0xFE at the end or before a NUL is one U+FFFD.
 // So every GBK byte belongs to exactly one decoded character, and a character
 // never swallows a NUL.
 #pragma once

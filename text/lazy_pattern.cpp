@@ -315,20 +315,24 @@ bool LazySearch::LineIsClear(std::size_t& clear, std::size_t end) {
 
 // Whether the byte at `at` (not NUL) starts a character, given that one starts
 // at `knownBoundary` <= `at`. The byte after any byte below 0x81 starts one
-// (that byte is a whole character or a second byte), and from there up to
-// `at` the bytes, all 0x81 or above, pair off as lead and second byte.
+// (that byte is a whole character or a second byte). From there up to `at`
+// the bytes are all 0x81 or above, so none is NUL: each is a lead byte taking
+// the next one along, but for 0xFF, which stands alone where a character
+// starts.
 bool LazySearch::StartsCharacter(std::size_t at, std::size_t knownBoundary) {
   std::size_t runStart = at;
   while (runStart > knownBoundary && static_cast<unsigned char>(subject_[runStart - 1]) >= 0x81) {
     --runStart;
   }
   Spend(at - runStart);
-  return (at - runStart) % 2 == 0;
+  std::size_t boundary = runStart;
+  while (boundary < at) boundary += CharLength(boundary);
+  return boundary == at;
 }
 
 std::size_t LazySearch::CharLength(std::size_t at) const {
-  return static_cast<unsigned char>(subject_[at]) >= 0x81 && at + 1 < subject_.size() &&
-                 subject_[at + 1] != '\0'
+  const auto lead = static_cast<unsigned char>(subject_[at]);
+  return lead >= 0x81 && lead != 0xFF && at + 1 < subject_.size() && subject_[at + 1] != '\0'
              ? 2
              : 1;
 }

@@ -6,7 +6,7 @@
 // backtracking engine reaches first (each lazy run as short as the rest of the
 // pattern allows, earlier runs first).
 //
-// Characters follow the decoder's rules (a byte 0x81-0xFF and the non-NUL
+// Characters follow the decoder's rules (a byte 0x81-0xFE and the non-NUL
 // byte after it are one character, every other byte is one), so a literal
 // never matches on a second byte and "." never stops inside a character.
 // Ignoring case folds ASCII letters only; no GBK character folds to one.

@@ -1,12 +1,12 @@
 // RegexMatcher runs one regular expression over one GBK subject and keeps the
-// matches for reading. Matching works on characters (a byte 0x81-0xFF and the
-// byte after it are one character, 0x80 alone is the euro sign, a pair
-// without a mapping is U+FFFD), and every capture comes back as exactly the
-// bytes that stood in the subject, also where those are not valid GBK. The
-// engine is RE2, run over the decoded subject; patterns made only of ASCII
-// literals, lazy runs and groups (the shape item pages are read with) are
-// matched on the GBK bytes directly, with the same results. Either way a
-// search takes time linear in the subject, also on pages built to make
+// matches for reading. Matching works on characters (a byte 0x81-0xFE and the
+// byte after it are one character, 0x80 alone is the euro sign and 0xFF alone
+// U+F8F5, a pair without a mapping is U+FFFD), and every capture comes back
+// as exactly the bytes that stood in the subject, also where those are not
+// valid GBK. The engine is RE2, run over the decoded subject; patterns made
+// only of ASCII literals, lazy runs and groups (the shape item pages are read
+// with) are matched on the GBK bytes directly, with the same results. Either
+// way a search takes time linear in the subject, also on pages built to make
 // backtracking blow up.
 //
 // Dialect: "." is any character but a line feed; \w is ASCII only; lazy

@@ -43,13 +43,14 @@ TEST(GbkCodec, DecodesGbk) {
       {"\xD6\xD0\xCE\xC4", "中文", u"中文"},
       {"\x81\x40", "丂", u"丂"},
       {"\xA8\xA6", "é", u"é"},
-      // 0x80 alone is the euro sign, as in code page 936.
+      // 0x80 alone is the euro sign and 0xFF alone U+F8F5, as in code page 936.
       {"\x80" "A", "€A", u"€A"},
+      {"\xFF" "A\xFF", "\uF8F5" "A\uF8F5", u"\uF8F5" "A\uF8F5"},
       // A lead byte takes the next byte whatever it is, so an invalid trail
       // byte is swallowed into one replacement character ...
       {"\x81\x30" "a", "\uFFFD" "a", u"\uFFFD" "a"},
       {"\x81\x7F", "\uFFFD", u"\uFFFD"},
-      {"\xFF\x41", "\uFFFD", u"\uFFFD"},
+      {"\x81\xFF", "\uFFFD", u"\uFFFD"},
       // ... but never a NUL, and a lead byte at the end stands alone.
       {"\xD6\0a"sv, "\uFFFD\0a"sv, u"\uFFFD\0a"sv},
       {"ab\xD6", "ab\uFFFD", u"ab\uFFFD"},
@@ -99,7 +100,7 @@ TEST(GbkCodec, MalformedUnicodeBecomesQuestionMark) {
 // encodes back to the same two bytes through either Unicode form.
 TEST(GbkCodec, EveryMappedPairRoundTrips) {
   int mapped = 0;
-  for (unsigned lead = 0x81; lead <= 0xFF; ++lead) {
+  for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
     for (unsigned trail = 0x01; trail <= 0xFF; ++trail) {
       const std::string pair = {static_cast<char>(lead), static_cast<char>(trail)};
       const std::u16string utf16 = Utf16FromGbk(pair);
@@ -112,6 +113,11 @@ TEST(GbkCodec, EveryMappedPairRoundTrips) {
   }
   // GBK holds 21,886 characters plus the user-defined areas.
   EXPECT_GT(mapped, 21000);
+  // So do the two single bytes with a character of their own.
+  for (const char* single : {"\x80", "\xFF"}) {
+    EXPECT_EQ(Show(GbkFromUtf16(Utf16FromGbk(single))), Show(single));
+    EXPECT_EQ(Show(GbkFromUtf8(Utf8FromGbk(single))), Show(single));
+  }
 }
 
 // The encoders walk a table built from ICU's converter; ICU itself,

@@ -185,16 +185,21 @@ TEST(RegexMatcherBytes, CapturesReturnTheBytesAsTheyStood) {
   };
   const Row rows[] = {
       {"Chinese text", "<\xD6\xD0\xCE\xC4>", "\xD6\xD0\xCE\xC4"},
-      {"a pair without a mapping", "<a\xFF\x41z>", "a\xFF\x41z"},
+      {"a pair without a mapping", "<a\x81\x7Fz>", "a\x81\x7Fz"},
+      {"0xFF stands alone", "<ab\xFF>", "ab\xFF"},
       {"a lead byte with an invalid second byte", "<\x81\x30\xD6\xD0>", "\x81\x30\xD6\xD0"},
       {"a lead byte before a NUL", "<\x81\0z>"sv, "\x81\0z"sv},
       {"0x80 is the euro sign on its own", "<\x80>", "\x80"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    RegexMatcher matcher;
-    ASSERT_TRUE(matcher.Search(R"(<([\s\S]*?)>)", row.subject));
-    EXPECT_EQ(Show(matcher.SubmatchText(1, 1)), Show(row.want));
+    // The first pattern is matched on the bytes directly, the second by RE2.
+    for (const char* pattern : {R"(<([\s\S]*?)>)", R"(<([^>]*)>)"}) {
+      SCOPED_TRACE(pattern);
+      RegexMatcher matcher;
+      ASSERT_TRUE(matcher.Search(pattern, row.subject));
+      EXPECT_EQ(Show(matcher.SubmatchText(1, 1)), Show(row.want));
+    }
   }
   RegexMatcher matcher;
   ASSERT_TRUE(matcher.Search("=(.*)", "x=\xD6\xD0\x81"));
@@ -315,9 +320,10 @@ TEST(RegexMatcherDialect, NoGbkCharacterFoldsToAnAsciiCharacter) {
   ASSERT_TRUE(RE2::PartialMatch("\u017F", RE2("s", ignoreCase)));
   ASSERT_EQ(GbkFromUtf16(u"\u212A\u017F"), "??");
 
-  std::string decoded = Utf8FromGbk("\x80");
+  // The two bytes that are characters on their own, then every pair.
+  std::string decoded = Utf8FromGbk("\x80\xFF");
   int mapped = 0;
-  for (int lead = 0x81; lead <= 0xFF; ++lead) {
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
     for (int trail = 0x01; trail <= 0xFF; ++trail) {
       const char pair[] = {static_cast<char>(lead), static_cast<char>(trail)};
       const std::string character = Utf8FromGbk(std::string_view(pair, 2));
