@@ -14,6 +14,22 @@ Text HeaderLineValue(std::string_view line) {
   return colon == -1 ? Text() : Trim(line.substr(static_cast<std::size_t>(colon)));
 }
 
+Text WithCommonHeaderDefaults(const Text& headers, const Text& url) {
+  Text block = headers;
+  if (block.empty()) {
+    block = "Accept: */*";
+  } else if (Find(block, "Accept:") == -1) {
+    block += "\r\nAccept: */*";
+  }
+  if (Find(block, "Referer:") == -1) {
+    block += "\r\nReferer: " + url;
+  }
+  if (Find(block, "Accept-Language:") == -1) {
+    block += "\r\nAccept-Language: zh-cn";
+  }
+  return block;
+}
+
 void AddHeaderLine(std::vector<Text>& lines, Text line) {
   const Text name = HeaderLineName(line);
   if (!name.empty()) {

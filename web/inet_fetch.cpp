@@ -24,18 +24,7 @@ Text InetUserAgent(const Text& headers) {
 
 Text CompleteInetHeaderBlock(const Text& headers, int method, const Text& url,
                              const Text& cookies) {
-  Text block = headers;
-  if (block.empty()) {
-    block = "Accept: */*";
-  } else if (Find(block, "Accept:") == -1) {
-    block += "\r\nAccept: */*";
-  }
-  if (Find(block, "Referer:") == -1) {
-    block += "\r\nReferer: " + url;
-  }
-  if (Find(block, "Accept-Language:") == -1) {
-    block += "\r\nAccept-Language: zh-cn";
-  }
+  Text block = WithCommonHeaderDefaults(headers, url);
   if (method == 1 && Find(block, "Content-Type:") == -1) {
     block += "\r\nContent-Type: application/x-www-form-urlencoded";
   }

@@ -39,18 +39,7 @@ ScriptedRequest::Settings ScriptedRequest::settings() const {
 }
 
 Text CompleteScriptedHeaderBlock(const Text& headers, int method, const Text& url) {
-  Text block = headers;
-  if (block.empty()) {
-    block = "Accept: */*";
-  } else if (Find(block, "Accept:") == -1) {
-    block += "\r\nAccept: */*";
-  }
-  if (Find(block, "Referer:") == -1) {
-    block += "\r\nReferer: " + url;
-  }
-  if (Find(block, "Accept-Language:") == -1) {
-    block += "\r\nAccept-Language: zh-cn";
-  }
+  Text block = WithCommonHeaderDefaults(headers, url);
   if (Find(block, "User-Agent:") == -1) {
     block += "\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
   }
